@@ -1,0 +1,49 @@
+// Control of the emulated machine that the native build runs the engine against. Tests set up
+// and inspect the machine here; the engine itself only ever sees the platform functions.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "foundation/platform.h"
+
+namespace sys::host {
+
+// A fresh machine: an empty registry (the predefined roots exist), the NT family, the Windows
+// directory C:\WINDOWS (with its "system" subdirectory), no resources, a new empty sandbox
+// folder for the drives, and nothing recorded.
+void Reset();
+
+enum class Family { NT, Win9x, VersionQueryFails };
+void SetFamily(Family family);
+
+// nullptr: the machine reports no Windows directory at all. The text is returned as given, so
+// a text of 260 characters or more shows the "buffer too small" answer.
+void SetWindowsDirectory(const char* path);
+
+// The host file that stands for a Windows path (drive letter folders under the sandbox root).
+std::string HostPath(const std::string& windowsPath);
+
+// Opening or creating this key (and with it every key below it) is refused with
+// ERROR_ACCESS_DENIED, as for a user without the right to write there.
+void DenyKeyAccess(HKEY root, const std::string& path);
+
+// Resources: a module holds resources by type and name; names and types are texts or
+// integer ids (MAKEINTRESOURCEA), looked up as the platform does (texts without regard to case).
+HMODULE AddModule();
+void AddResource(HMODULE module, LPCSTR type, LPCSTR name, const std::string& bytes);
+// Resources loaded and not yet released, over all modules.
+int LoadedResourceCount();
+
+// What the machine was asked to do that leaves no other trace.
+std::vector<std::string> LaunchedCommands(); // WinExec command lines
+struct ParameterCall {
+  UINT action;
+  UINT param;
+  UINT flags;
+};
+std::vector<ParameterCall> SystemParameterCalls();
+// Closes of predefined root handles (the real platform ignores them; the engine must not make them).
+int PredefinedRootCloses();
+
+} // namespace sys::host

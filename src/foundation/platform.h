@@ -1,0 +1,82 @@
+// The narrow platform layer: every effect the installation engine has on the machine goes through
+// these functions. They carry the Win32 names, argument lists and results. The Windows build
+// forwards them to the real calls; the native build runs them against an emulated machine
+// (files under a sandbox folder, an in-memory registry, profile files, a resource container).
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include "host/win32_types.h"
+#endif
+
+namespace sys {
+
+// Platform family and directories.
+BOOL GetVersionExA(LPOSVERSIONINFOA info);
+UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
+DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size);
+
+// Resources of a module.
+HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
+DWORD SizeofResource(HMODULE module, HRSRC resource);
+HGLOBAL LoadResource(HMODULE module, HRSRC resource);
+LPVOID LockResource(HGLOBAL loaded);
+BOOL FreeResource(HGLOBAL loaded);
+
+// Files.
+HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
+                   DWORD disposition, DWORD flagsAndAttributes, HANDLE templateFile);
+BOOL WriteFile(HANDLE file, LPCVOID data, DWORD count, LPDWORD written, LPOVERLAPPED overlapped);
+BOOL ReadFile(HANDLE file, LPVOID data, DWORD count, LPDWORD read, LPOVERLAPPED overlapped);
+DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh);
+BOOL GetFileTime(HANDLE file, LPFILETIME creation, LPFILETIME lastAccess, LPFILETIME lastWrite);
+BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess,
+                 const FILETIME* lastWrite);
+BOOL CloseHandle(HANDLE object);
+BOOL DeleteFileA(LPCSTR path);
+DWORD GetFileAttributesA(LPCSTR path);
+BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security);
+BOOL RemoveDirectoryA(LPCSTR path);
+
+// The run-time library's file streams, for reading the restore log.
+FILE* fopen(const char* path, const char* mode);
+std::size_t fread(void* buffer, std::size_t size, std::size_t count, FILE* stream);
+int fclose(FILE* stream);
+
+// Registry.
+LONG RegOpenKeyExA(HKEY parent, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result);
+LONG RegCreateKeyA(HKEY parent, LPCSTR subKey, PHKEY result);
+LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                      LPDWORD size);
+LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
+                    DWORD size);
+LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD reserved,
+                   LPSTR className, LPDWORD classSize, PFILETIME lastWriteTime);
+LONG RegDeleteKeyA(HKEY parent, LPCSTR subKey);
+LONG RegDeleteValueA(HKEY key, LPCSTR valueName);
+LONG RegCloseKey(HKEY key);
+
+// Profile files; a file name without a directory means the copy in the Windows directory.
+DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
+                               DWORD size, LPCSTR fileName);
+BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);
+
+// The screen-saving switch, the launch of a program and message boxes.
+BOOL SystemParametersInfoA(UINT action, UINT param, PVOID data, UINT flags);
+UINT WinExec(LPCSTR commandLine, UINT show);
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR title, UINT style);
+
+DWORD GetLastError();
+void SetLastError(DWORD error);
+
+} // namespace sys

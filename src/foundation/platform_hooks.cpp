@@ -1,0 +1,74 @@
+#include "platform_hooks.h"
+
+namespace sys::hooks {
+namespace {
+
+struct Fault {
+  std::string name;
+  std::string detailContains;
+  int remainingBefore; // calls of that name to let through first; -1 for "every matching call"
+  DWORD error;
+};
+
+std::vector<Call>& CallList() {
+  static std::vector<Call> calls;
+  return calls;
+}
+
+std::vector<Fault>& FaultList() {
+  static std::vector<Fault> faults;
+  return faults;
+}
+
+MessageBoxHandler& Handler() {
+  static MessageBoxHandler handler = nullptr;
+  return handler;
+}
+
+} // namespace
+
+const std::vector<Call>& Calls() { return CallList(); }
+
+void ClearCalls() { CallList().clear(); }
+
+void FailNth(const std::string& name, int nth, DWORD error) {
+  FaultList().push_back(Fault{name, "", nth - 1, error});
+}
+
+void FailWhen(const std::string& name, const std::string& detailContains, DWORD error) {
+  FaultList().push_back(Fault{name, detailContains, -1, error});
+}
+
+void ClearFaults() { FaultList().clear(); }
+
+void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = handler; }
+
+MessageBoxHandler GetMessageBoxHandler() { return Handler(); }
+
+void Reset() {
+  ClearCalls();
+  ClearFaults();
+}
+
+bool Enter(const char* name, const std::string& detail, DWORD* error) {
+  CallList().push_back(Call{name, detail});
+  auto& faults = FaultList();
+  for (auto it = faults.begin(); it != faults.end(); ++it) {
+    if (it->name != name) continue;
+    if (it->remainingBefore < 0) {
+      if (detail.find(it->detailContains) == std::string::npos) continue;
+      *error = it->error;
+      return true;
+    }
+    if (it->remainingBefore > 0) {
+      --it->remainingBefore;
+      continue;
+    }
+    *error = it->error;
+    faults.erase(it);
+    return true;
+  }
+  return false;
+}
+
+} // namespace sys::hooks

@@ -1,0 +1,138 @@
+#include "support/test_machine.h"
+
+#include <doctest/doctest.h>
+
+#include <vector>
+
+#include "foundation/platform_hooks.h"
+#include "support/message_boxes.h"
+
+MachineFixture::MachineFixture() {
+#ifndef _WIN32
+  sys::host::Reset();
+#endif
+  DeleteRegistryTree(HKEY_CURRENT_USER, TestRegistryRoot);
+  sys::hooks::Reset();
+  TakeMessageBoxes();
+}
+
+MachineFixture::~MachineFixture() {
+  sys::hooks::ClearFaults();
+  DeleteRegistryTree(HKEY_CURRENT_USER, TestRegistryRoot);
+}
+
+std::string NewScratchDirectory() {
+  static int counter = 0;
+#ifdef _WIN32
+  char temp[MAX_PATH];
+  DWORD length = ::GetTempPathA(MAX_PATH, temp);
+  REQUIRE(length > 0);
+  std::string base(temp, length);
+  base += "zmtest-" + std::to_string(::GetCurrentProcessId()) + "-";
+#else
+  std::string base = "C:\\TEMP\\";
+  sys::CreateDirectoryA(base.c_str(), nullptr);
+  base += "scratch-";
+#endif
+  std::string dir;
+  do {
+    dir = base + std::to_string(++counter);
+  } while (sys::GetFileAttributesA(dir.c_str()) != INVALID_FILE_ATTRIBUTES);
+  REQUIRE(sys::CreateDirectoryA(dir.c_str(), nullptr));
+  return dir + "\\";
+}
+
+bool FileExists(const std::string& path) {
+  DWORD attributes = sys::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+namespace {
+
+HANDLE OpenForReading(const std::string& path) {
+  return sys::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+} // namespace
+
+std::string ReadFileBytes(const std::string& path) {
+  HANDLE file = OpenForReading(path);
+  if (file == INVALID_HANDLE_VALUE) return "";
+  std::string bytes;
+  char chunk[4096];
+  DWORD read = 0;
+  while (sys::ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
+  sys::CloseHandle(file);
+  return bytes;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  HANDLE file = sys::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+  REQUIRE_MESSAGE(file != INVALID_HANDLE_VALUE, "cannot create " << path);
+  DWORD written = 0;
+  REQUIRE(sys::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+  REQUIRE(written == bytes.size());
+  sys::CloseHandle(file);
+}
+
+FILETIME FileLastWriteTime(const std::string& path) {
+  FILETIME lastWrite{0, 0};
+  HANDLE file = OpenForReading(path);
+  REQUIRE_MESSAGE(file != INVALID_HANDLE_VALUE, "cannot open " << path);
+  sys::GetFileTime(file, nullptr, nullptr, &lastWrite);
+  sys::CloseHandle(file);
+  return lastWrite;
+}
+
+bool RegistryKeyExists(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  if (sys::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  sys::RegCloseKey(key);
+  return true;
+}
+
+void SetRegistryValue(HKEY root, const std::string& path, const char* name, DWORD type,
+                      const std::string& bytes) {
+  HKEY key = nullptr;
+  REQUIRE(sys::RegCreateKeyA(root, path.c_str(), &key) == ERROR_SUCCESS);
+  REQUIRE(sys::RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                              static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS);
+  sys::RegCloseKey(key);
+}
+
+void SetRegistryString(HKEY root, const std::string& path, const char* name,
+                       const std::string& text) {
+  SetRegistryValue(root, path, name, REG_SZ, std::string(text.c_str(), text.size() + 1));
+}
+
+bool GetRegistryValue(HKEY root, const std::string& path, const char* name, DWORD* type,
+                      std::string* bytes) {
+  HKEY key = nullptr;
+  if (sys::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  DWORD size = 0;
+  LONG status = sys::RegQueryValueExA(key, name, nullptr, type, nullptr, &size);
+  if (status == ERROR_SUCCESS) {
+    std::vector<BYTE> data(size + 1);
+    status = sys::RegQueryValueExA(key, name, nullptr, type, data.data(), &size);
+    if (status == ERROR_SUCCESS) bytes->assign(reinterpret_cast<char*>(data.data()), size);
+  }
+  sys::RegCloseKey(key);
+  return status == ERROR_SUCCESS;
+}
+
+void DeleteRegistryTree(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  if (sys::RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+  std::vector<std::string> children;
+  char name[1024];
+  for (DWORD index = 0;; ++index) {
+    DWORD size = sizeof name;
+    if (sys::RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    children.emplace_back(name, size);
+  }
+  sys::RegCloseKey(key);
+  for (const auto& child : children) DeleteRegistryTree(root, path + "\\" + child);
+  sys::RegDeleteKeyA(root, path.c_str());
+}

@@ -1,0 +1,43 @@
+// Helpers that let one test source run against the emulated platform and under Wine alike: a
+// fresh state per test, scratch folders, and files and registry values read back through the
+// platform layer.
+#pragma once
+
+#include <string>
+
+#include "foundation/platform.h"
+
+#ifndef _WIN32
+#include "foundation/host/host_machine.h"
+#endif
+
+// Each test case that touches the machine starts from a clean slate: on the emulated platform
+// a whole new machine; in both builds no traced calls, no armed faults, no recorded boxes.
+struct MachineFixture {
+  MachineFixture();
+  ~MachineFixture();
+};
+
+// A new, empty folder; a Windows path that ends in a backslash.
+std::string NewScratchDirectory();
+
+bool FileExists(const std::string& path);
+// The whole content of a file; "" also when it is missing (check FileExists).
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+FILETIME FileLastWriteTime(const std::string& path);
+
+bool RegistryKeyExists(HKEY root, const std::string& path);
+// Creates the key when needed.
+void SetRegistryValue(HKEY root, const std::string& path, const char* name, DWORD type,
+                      const std::string& bytes);
+void SetRegistryString(HKEY root, const std::string& path, const char* name,
+                       const std::string& text);
+// False when the key or the value is missing.
+bool GetRegistryValue(HKEY root, const std::string& path, const char* name, DWORD* type,
+                      std::string* bytes);
+// Deletes the key with everything below it; a missing key is fine.
+void DeleteRegistryTree(HKEY root, const std::string& path);
+
+// A registry path under HKEY_CURRENT_USER that belongs to the tests alone, emptied by the fixture.
+inline constexpr char TestRegistryRoot[] = "Software\\ZembrinoTests";
