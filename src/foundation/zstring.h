@@ -3,6 +3,7 @@
 // allocates exactly what it needs; shortening operations keep the buffer and move the NUL.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 class ZString {
@@ -46,10 +47,16 @@ public:
   const char* CStr() const { return Buffer; }
 
   // Conversions: %d %u %x %c (32-bit integers), %s (plain text), %%. Anything else after a '%'
-  // is dropped together with the '%'. Replaces the text; returns the new length.
+  // is dropped together with the '%'; a '%' that ends the format ends the text. Replaces the
+  // text; returns the new length.
   int Format(const char* format, ...);
 
 private:
+  // The two runs of bytes joined, in one block of exactly their lengths and a NUL.
+  ZString(const char* first, int firstLength, const char* second, int secondLength);
+  // Gives up the old buffer before allocating size bytes; empty and destroyable if that fails.
+  void ReplaceBuffer(std::size_t size);
+
   char* Buffer;
   std::int32_t Len;
 };

@@ -14,6 +14,7 @@ namespace sys::host {
 // folder for the drives, and nothing recorded.
 void Reset();
 
+// VersionQueryFails: GetVersionExA fails; everything else behaves as on the NT family.
 enum class Family { NT, Win9x, VersionQueryFails };
 void SetFamily(Family family);
 

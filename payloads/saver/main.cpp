@@ -1,0 +1,248 @@
+// Zembrino's Screen Saver: a turning, drifting star drawn with plain GDI. Only ANSI calls of
+// kernel32, user32 and gdi32 that the 95/98 family has as well as the NT family.
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include "saver/command_line.h"
+#include "saver/scene.h"
+
+namespace {
+
+constexpr char kClassName[] = "ZembrinoScreenSaver";
+constexpr char kTitle[] = "Zembrino's Screen Saver";
+constexpr char kAbout[] = "Zembrino's Screen Saver 1.2\n\n"
+                          "A star of twenty spikes, turning slowly through the dark.\n"
+                          "This screen saver has no settings.";
+// About 50 frames a second; slower machines simply draw fewer.
+constexpr DWORD kFrameMilliseconds = 20;
+// Pointer movement up to this many pixels is jitter, not a user.
+constexpr int kMouseTolerance = 4;
+
+// One per process, in static storage: it starts out all zero without any start-up code.
+struct Saver {
+  bool fullScreen;
+  HWND previewParent;
+  POINT startCursor;
+  scene::Mesh mesh;
+  // The back buffer, remade whenever the window's size changes.
+  HDC memoryDc;
+  HBITMAP bitmap;
+  HGDIOBJ originalBitmap;
+  int width, height;
+};
+
+Saver g_saver;
+
+void ReleaseBackBuffer() {
+  if (g_saver.memoryDc == nullptr) return;
+  SelectObject(g_saver.memoryDc, g_saver.originalBitmap);
+  DeleteObject(g_saver.bitmap);
+  DeleteDC(g_saver.memoryDc);
+  g_saver.memoryDc = nullptr;
+}
+
+bool MakeBackBuffer(HWND window, int width, int height) {
+  ReleaseBackBuffer();
+  if (width <= 0 || height <= 0) return false;
+  HDC windowDc = GetDC(window);
+  g_saver.memoryDc = CreateCompatibleDC(windowDc);
+  g_saver.bitmap = CreateCompatibleBitmap(windowDc, width, height);
+  ReleaseDC(window, windowDc);
+  if (g_saver.memoryDc == nullptr || g_saver.bitmap == nullptr) {
+    if (g_saver.bitmap != nullptr) DeleteObject(g_saver.bitmap);
+    if (g_saver.memoryDc != nullptr) DeleteDC(g_saver.memoryDc);
+    g_saver.memoryDc = nullptr;
+    return false;
+  }
+  g_saver.originalBitmap = SelectObject(g_saver.memoryDc, g_saver.bitmap);
+  g_saver.width = width;
+  g_saver.height = height;
+  return true;
+}
+
+void DrawScene(HDC dc, int width, int height, DWORD ticks) {
+  RECT all = {0, 0, width, height};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+
+  scene::DrawnFace faces[scene::kMaxFaces];
+  int count = scene::ComposeFrame(g_saver.mesh, scene::PoseAt(ticks),
+                                  scene::ViewportFor(width, height), faces);
+  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
+  for (int i = 0; i < count; ++i) {
+    HBRUSH brush = CreateSolidBrush(faces[i].colour);
+    if (brush == nullptr) continue;
+    HGDIOBJ oldBrush = SelectObject(dc, brush);
+    POINT corners[3];
+    for (int k = 0; k < 3; ++k) corners[k] = {faces[i].corner[k].x, faces[i].corner[k].y};
+    Polygon(dc, corners, 3);
+    SelectObject(dc, oldBrush);
+    DeleteObject(brush);
+  }
+  SelectObject(dc, oldPen);
+}
+
+void Present(HDC target) {
+  if (g_saver.memoryDc == nullptr) return;
+  BitBlt(target, 0, 0, g_saver.width, g_saver.height, g_saver.memoryDc, 0, 0, SRCCOPY);
+}
+
+void RenderFrame(HWND window) {
+  if (g_saver.memoryDc == nullptr) return;
+  DrawScene(g_saver.memoryDc, g_saver.width, g_saver.height, GetTickCount());
+  HDC dc = GetDC(window);
+  Present(dc);
+  ReleaseDC(window, dc);
+}
+
+// Measured in screen coordinates, which also hold when the window does not start at the
+// screen's origin (monitors left of or above the primary one).
+bool MovedBeyondTolerance() {
+  POINT now;
+  GetCursorPos(&now);
+  int dx = now.x - g_saver.startCursor.x, dy = now.y - g_saver.startCursor.y;
+  return dx > kMouseTolerance || dx < -kMouseTolerance || dy > kMouseTolerance ||
+         dy < -kMouseTolerance;
+}
+
+// Full-screen only: what ends the saver.
+bool IsUserInput(UINT message, WPARAM wParam) {
+  switch (message) {
+  case WM_KEYDOWN:
+  case WM_SYSKEYDOWN:
+  case WM_LBUTTONDOWN:
+  case WM_RBUTTONDOWN:
+  case WM_MBUTTONDOWN:
+    return true;
+  case WM_MOUSEMOVE:
+    return MovedBeyondTolerance();
+  case WM_ACTIVATEAPP:
+    return wParam == FALSE;
+  default:
+    return false;
+  }
+}
+
+LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (g_saver.fullScreen && IsUserInput(message, wParam)) {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  switch (message) {
+  case WM_SIZE:
+    MakeBackBuffer(window, LOWORD(lParam), HIWORD(lParam));
+    return 0;
+  case WM_ERASEBKGND:
+    return 1;
+  case WM_PAINT: {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    Present(dc);
+    EndPaint(window, &paint);
+    return 0;
+  }
+  case WM_SETCURSOR:
+    if (!g_saver.fullScreen) break;
+    SetCursor(nullptr);
+    return TRUE;
+  case WM_SYSCOMMAND:
+    // The system asks again while we run; one saver is enough.
+    if ((wParam & 0xFFF0) == SC_SCREENSAVE) return 0;
+    break;
+  case WM_DESTROY:
+    ReleaseBackBuffer();
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Draws whenever a frame is due and otherwise sleeps until the next frame or message.
+int RunAnimation(HWND window) {
+  DWORD last = GetTickCount() - kFrameMilliseconds;
+  for (;;) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    // The preview lives exactly as long as the window that hosts it.
+    if (g_saver.previewParent != nullptr && !IsWindow(g_saver.previewParent)) {
+      DestroyWindow(window);
+      continue;
+    }
+    DWORD now = GetTickCount();
+    DWORD elapsed = now - last;
+    if (elapsed >= kFrameMilliseconds) {
+      last = now;
+      RenderFrame(window);
+    } else {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, kFrameMilliseconds - elapsed, QS_ALLINPUT);
+    }
+  }
+}
+
+int ShowSettings(unsigned long owner) {
+  HWND ownerWindow = reinterpret_cast<HWND>(static_cast<UINT_PTR>(owner));
+  if (ownerWindow != nullptr && !IsWindow(ownerWindow)) ownerWindow = nullptr;
+  MessageBoxA(ownerWindow, kAbout, kTitle, MB_OK | MB_ICONINFORMATION);
+  return 0;
+}
+
+int RunSaver(HINSTANCE instance, const saver::Command& command) {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = SaverWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  windowClass.lpszClassName = kClassName;
+  if (RegisterClassA(&windowClass) == 0) return 1;
+
+  scene::BuildStar(&g_saver.mesh);
+  HWND window;
+  if (command.mode == saver::Mode::Preview) {
+    g_saver.previewParent = reinterpret_cast<HWND>(static_cast<UINT_PTR>(command.window));
+    if (!IsWindow(g_saver.previewParent)) return 1;
+    RECT area;
+    GetClientRect(g_saver.previewParent, &area);
+    window = CreateWindowExA(0, kClassName, kTitle, WS_CHILD | WS_VISIBLE, 0, 0, area.right,
+                             area.bottom, g_saver.previewParent, nullptr, instance, nullptr);
+  } else {
+    g_saver.fullScreen = true;
+    GetCursorPos(&g_saver.startCursor);
+    // All monitors where the system knows of several; the virtual-screen metrics are 0 on
+    // systems that do not.
+    int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    int cx = GetSystemMetrics(SM_CXVIRTUALSCREEN), cy = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (cx == 0 || cy == 0) {
+      x = y = 0;
+      cx = GetSystemMetrics(SM_CXSCREEN);
+      cy = GetSystemMetrics(SM_CYSCREEN);
+    }
+    window = CreateWindowExA(WS_EX_TOPMOST, kClassName, kTitle, WS_POPUP | WS_VISIBLE, x, y, cx, cy,
+                             nullptr, nullptr, instance, nullptr);
+    if (window != nullptr) {
+      ShowCursor(FALSE);
+      SetForegroundWindow(window);
+    }
+  }
+  if (window == nullptr) return 1;
+  int result = RunAnimation(window);
+  if (g_saver.fullScreen) ShowCursor(TRUE);
+  return result;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
+  saver::Command command = saver::ParseCommandLine(arguments);
+  switch (command.mode) {
+  case saver::Mode::Settings:
+    return ShowSettings(command.window);
+  case saver::Mode::FullScreen:
+  case saver::Mode::Preview:
+    return RunSaver(instance, command);
+  case saver::Mode::Nothing:
+    break;
+  }
+  return 0;
+}

@@ -1,0 +1,94 @@
+#include "common/product_names.h"
+#include "uninstall/setting_match.h"
+#include "uninstall/steps.h"
+
+namespace uninstall {
+
+namespace {
+
+// Longer than any path the system accepts for a screen saver.
+constexpr DWORD kSettingCapacity = 1024;
+
+bool IsOurs(const char* setting, const Installation& installation) {
+  return NamesScreenSaver(setting, payload::kScreenSaverFileName,
+                          installation.screenSaverShortName);
+}
+
+// The Backup key's default value; "" when the key or the value is missing, which means that
+// there was no setting before. False when it exists but cannot be read whole.
+bool ReadBackup(char* value) {
+  value[0] = '\0';
+  HKEY key;
+  LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, payload::kBackupKeyPath, 0, KEY_QUERY_VALUE, &key);
+  if (result == ERROR_FILE_NOT_FOUND) return true;
+  if (result != ERROR_SUCCESS) return false;
+  DWORD type = 0, size = kSettingCapacity - 1;
+  result = RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+  RegCloseKey(key);
+  if (result == ERROR_FILE_NOT_FOUND) {
+    value[0] = '\0';
+    return true;
+  }
+  if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
+  value[size] = '\0';
+  return true;
+}
+
+SettingResult RestoreInRegistry(const Installation& installation) {
+  HKEY desktop;
+  LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, payload::kDesktopKeyPath, 0,
+                              KEY_QUERY_VALUE | KEY_SET_VALUE, &desktop);
+  if (result == ERROR_FILE_NOT_FOUND) return SettingResult::LeftAlone;
+  if (result != ERROR_SUCCESS) return SettingResult::Failed;
+
+  char current[kSettingCapacity], backup[kSettingCapacity];
+  DWORD type = 0, size = kSettingCapacity - 1;
+  SettingResult outcome = SettingResult::LeftAlone;
+  // A value that is missing, too long or not text cannot name our file.
+  if (RegQueryValueExA(desktop, payload::kScreenSaverValue, nullptr, &type,
+                       reinterpret_cast<BYTE*>(current), &size) == ERROR_SUCCESS &&
+      (type == REG_SZ || type == REG_EXPAND_SZ)) {
+    current[size] = '\0';
+    if (IsOurs(current, installation)) {
+      outcome = SettingResult::Failed;
+      if (ReadBackup(backup)) {
+        if (backup[0] == '\0') {
+          result = RegDeleteValueA(desktop, payload::kScreenSaverValue);
+          if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND) {
+            outcome = SettingResult::Restored;
+          }
+        } else if (RegSetValueExA(desktop, payload::kScreenSaverValue, 0, REG_SZ,
+                                  reinterpret_cast<const BYTE*>(backup),
+                                  static_cast<DWORD>(lstrlenA(backup) + 1)) == ERROR_SUCCESS) {
+          outcome = SettingResult::Restored;
+        }
+      }
+    }
+  }
+  RegCloseKey(desktop);
+  return outcome;
+}
+
+SettingResult RestoreInSystemIni(const Installation& installation) {
+  char current[kSettingCapacity], backup[kSettingCapacity];
+  GetPrivateProfileStringA(payload::kBootSection, payload::kScreenSaverValue, "", current,
+                           kSettingCapacity, payload::kSystemIni);
+  if (!IsOurs(current, installation)) return SettingResult::LeftAlone;
+  if (!ReadBackup(backup)) return SettingResult::Failed;
+  // An empty value, not a missing key: the 95/98 family keeps the key and reads "" as none.
+  if (!WritePrivateProfileStringA(payload::kBootSection, payload::kScreenSaverValue, backup,
+                                  payload::kSystemIni)) {
+    return SettingResult::Failed;
+  }
+  // The 95/98 family caches profile files; this writes the cache out.
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, payload::kSystemIni);
+  return SettingResult::Restored;
+}
+
+} // namespace
+
+SettingResult RestoreScreenSaverSetting(const Installation& installation) {
+  return IsNtFamily() ? RestoreInRegistry(installation) : RestoreInSystemIni(installation);
+}
+
+} // namespace uninstall

@@ -1,0 +1,49 @@
+// The uninstaller's steps on the machine. Each reports whether it reached its goal, so that the
+// program can tell the user exactly what is left.
+#pragma once
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+namespace uninstall {
+
+bool IsNtFamily();
+
+struct Installation {
+  char uninstaller[MAX_PATH];          // this program
+  char screenSaver[MAX_PATH];          // the screen saver file beside it
+  char screenSaverShortName[MAX_PATH]; // its 8.3 name; "" when the file is gone
+};
+
+// Fills the paths from this program's own location.
+bool FindInstallation(Installation* installation);
+
+enum class SettingResult {
+  Restored,  // it named our screen saver and holds the backed-up setting again
+  LeftAlone, // it names something else: the user's later choice stays
+  Failed     // the backup or the setting could not be read or written
+};
+
+// Puts the setting from before the installation back, where it still names our screen saver.
+SettingResult RestoreScreenSaverSetting(const Installation& installation);
+
+enum class Removal { Done, AtRestart, Failed };
+
+// A missing file counts as deleted.
+bool DeleteNow(const char* path);
+
+// Deletes a file, or has the system delete it at the next start when it is in use.
+Removal DeleteNowOrAtRestart(const char* path);
+bool DeleteAtRestart(const char* path);
+
+// The Backup key, then the product's and the maker's keys where they hold nothing else.
+bool RemoveProductKeys();
+bool RemoveUninstallEntry();
+
+// A running program cannot delete its own file. Starts a copy of this program from the
+// temporary folder that deletes this one once it has ended (see self_removal.cpp).
+bool StartSelfRemoval(const char* ownPath);
+// The copy's part. Returns false when there was nothing it could safely do.
+bool FinishSelfRemoval(unsigned long waitHandle, const char* uninstallerPath);
+
+} // namespace uninstall

@@ -1,0 +1,73 @@
+// What the parts of the emulated machine share among themselves: the entry into every call
+// (trace and injected faults), the last-error value, handle numbers, the family and Windows
+// directory, ASCII case rules and the reset of each part. Not for the engine or for tests.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "foundation/host/host_machine.h"
+
+// Codes and flags of the platform that only the emulation itself needs.
+#ifndef ERROR_READ_FAULT
+#define ERROR_READ_FAULT 30L
+#endif
+#ifndef ERROR_INVALID_NAME
+#define ERROR_INVALID_NAME 123L
+#endif
+#ifndef ERROR_DIR_NOT_EMPTY
+#define ERROR_DIR_NOT_EMPTY 145L
+#endif
+#ifndef ERROR_BAD_PATHNAME
+#define ERROR_BAD_PATHNAME 161L
+#endif
+#ifndef ERROR_FILENAME_EXCED_RANGE
+#define ERROR_FILENAME_EXCED_RANGE 206L
+#endif
+#ifndef ERROR_DIRECTORY
+#define ERROR_DIRECTORY 267L
+#endif
+#ifndef ERROR_NOACCESS
+#define ERROR_NOACCESS 998L
+#endif
+#ifndef FILE_ATTRIBUTE_ARCHIVE
+#define FILE_ATTRIBUTE_ARCHIVE 0x00000020
+#endif
+
+namespace sys::host::detail {
+
+// Records the call; when a fault is armed for it, sets the last error (the fault's code, or
+// usualError when the fault names none), stores that code in *error and returns true.
+bool Fails(const char* name, const std::string& detail, DWORD usualError, DWORD* error);
+
+void SetError(DWORD error);
+
+// Handle values of every kind come from one sequence, so that no two objects ever share one
+// (not even across resets: a stale handle stays invalid).
+std::uintptr_t NextHandleValue();
+
+Family CurrentFamily();
+// The configured Windows directory; false when the machine has none.
+bool WindowsDirectory(std::string* path);
+
+// ASCII case rules of the platform's names: characters compare by their upper-case form.
+char Upper(char c);
+std::string UpperCase(const std::string& text);
+int CompareNoCase(const std::string& a, const std::string& b);
+bool EqualsNoCase(const std::string& a, const std::string& b);
+struct NoCaseLess {
+  bool operator()(const std::string& a, const std::string& b) const {
+    return CompareNoCase(a, b) < 0;
+  }
+};
+
+// Each part forgets its state (called by Reset in this order: files before the sandbox).
+void ResetRegistry();
+void ResetResources();
+void ResetFiles();
+void ResetShortNames();
+void ResetSandbox();
+// A new sandbox with the Windows directory in it; also made on first use without a reset.
+void PrepareDrives();
+
+} // namespace sys::host::detail

@@ -1,0 +1,415 @@
+// Files on the emulated drives: handles with the platform's sharing rules, time stamps in its
+// units, folders, and the run-time library's streams, all on the host files of the sandbox.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <map>
+
+#include "foundation/host/emulation.h"
+#include "foundation/host/file_time.h"
+#include "foundation/host/sandbox.h"
+#include "foundation/host/short_names.h"
+#include "foundation/platform_hooks.h"
+
+namespace sys {
+namespace {
+
+using host::detail::Fails;
+using host::detail::SetError;
+
+constexpr DWORD GenericAll = 0x10000000;
+constexpr DWORD ErrorTooManyOpenFiles = 4;
+
+struct FileIdentity {
+  dev_t device;
+  ino_t inode;
+  bool operator<(const FileIdentity& other) const {
+    return device != other.device ? device < other.device : inode < other.inode;
+  }
+  bool operator==(const FileIdentity& other) const {
+    return device == other.device && inode == other.inode;
+  }
+};
+
+FileIdentity IdentityOf(const struct stat& info) { return FileIdentity{info.st_dev, info.st_ino}; }
+
+struct OpenFile {
+  int descriptor; // -1 for a stream
+  FileIdentity identity;
+  DWORD access;
+  DWORD share;
+};
+
+struct Files {
+  std::map<std::uintptr_t, OpenFile> handles;
+  std::map<FILE*, OpenFile> streams;
+  // The host keeps no creation time that can be set, so the emulation keeps its own.
+  std::map<FileIdentity, FILETIME> creationTimes;
+};
+
+Files& State() {
+  static Files files;
+  return files;
+}
+
+std::string Shown(LPCSTR text) { return text ? text : "(null)"; }
+
+bool Reads(DWORD access) { return (access & (GENERIC_READ | GenericAll)) != 0; }
+bool Writes(DWORD access) { return (access & (GENERIC_WRITE | GenericAll)) != 0; }
+
+// An open collides with one already there when either side wants what the other does not share.
+bool Collides(const OpenFile& held, DWORD access, DWORD share) {
+  return (Writes(access) && !(held.share & FILE_SHARE_WRITE)) ||
+         (Reads(access) && !(held.share & FILE_SHARE_READ)) ||
+         (Writes(held.access) && !(share & FILE_SHARE_WRITE)) ||
+         (Reads(held.access) && !(share & FILE_SHARE_READ));
+}
+
+bool SharingConflict(const FileIdentity& identity, DWORD access, DWORD share) {
+  for (const auto& entry : State().handles)
+    if (entry.second.identity == identity && Collides(entry.second, access, share)) return true;
+  for (const auto& entry : State().streams)
+    if (entry.second.identity == identity && Collides(entry.second, access, share)) return true;
+  return false;
+}
+
+bool HeldWithoutDeleteSharing(const FileIdentity& identity) {
+  for (const auto& entry : State().handles)
+    if (entry.second.identity == identity && !(entry.second.share & FILE_SHARE_DELETE)) return true;
+  for (const auto& entry : State().streams)
+    if (entry.second.identity == identity && !(entry.second.share & FILE_SHARE_DELETE)) return true;
+  return false;
+}
+
+DWORD ErrorFromHost(int error, const std::string& hostPath) {
+  switch (error) {
+  case ENOENT:
+    return host::detail::MissingPathError(hostPath);
+  case ENOTDIR:
+    return ERROR_PATH_NOT_FOUND;
+  case EEXIST:
+    return ERROR_FILE_EXISTS;
+  case ENOSPC:
+  case EDQUOT:
+    return ERROR_DISK_FULL;
+  case EMFILE:
+  case ENFILE:
+    return ErrorTooManyOpenFiles;
+  case ENOTEMPTY:
+    return ERROR_DIR_NOT_EMPTY;
+  case EINVAL:
+    return ERROR_INVALID_PARAMETER;
+  case ENAMETOOLONG:
+    return ERROR_FILENAME_EXCED_RANGE;
+  default:
+    return ERROR_ACCESS_DENIED;
+  }
+}
+
+// The host file of a Windows path; false with the platform's error when the path is refused.
+bool MapPath(LPCSTR path, std::string* hostPath, bool* trailingSeparator, DWORD* error) {
+  host::detail::WindowsPath parsed;
+  if (!host::detail::ParseWindowsPath(path, &parsed, error)) return false;
+  *hostPath = host::detail::ToHostPath(parsed);
+  *trailingSeparator = parsed.trailingSeparator && !parsed.components.empty();
+  return true;
+}
+
+OpenFile* FindHandle(HANDLE file) {
+  auto found = State().handles.find(reinterpret_cast<std::uintptr_t>(file));
+  return found == State().handles.end() ? nullptr : &found->second;
+}
+
+template <typename Result> Result Failure(DWORD error, Result result) {
+  SetError(error);
+  return result;
+}
+
+bool IsZero(const FILETIME* time) {
+  return time == nullptr || (time->dwLowDateTime == 0 && time->dwHighDateTime == 0);
+}
+
+} // namespace
+
+namespace host::detail {
+
+void ResetFiles() {
+  Files& files = State();
+  for (auto& entry : files.handles) ::close(entry.second.descriptor);
+  for (auto& entry : files.streams) std::fclose(entry.first);
+  files = Files{};
+}
+
+} // namespace host::detail
+
+HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
+                   DWORD disposition, DWORD flagsAndAttributes, HANDLE templateFile) {
+  static_cast<void>(security);
+  static_cast<void>(flagsAndAttributes);
+  static_cast<void>(templateFile);
+  DWORD error = 0;
+  if (Fails("CreateFileA", Shown(path), ERROR_ACCESS_DENIED, &error)) return INVALID_HANDLE_VALUE;
+  std::string hostPath;
+  bool trailingSeparator = false;
+  if (!MapPath(path, &hostPath, &trailingSeparator, &error))
+    return Failure(error, INVALID_HANDLE_VALUE);
+  if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING ||
+      (disposition == TRUNCATE_EXISTING && !Writes(access)))
+    return Failure(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
+  struct stat info;
+  bool exists = ::stat(hostPath.c_str(), &info) == 0;
+  if (exists && S_ISDIR(info.st_mode)) return Failure(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+  if (trailingSeparator) return Failure(ERROR_INVALID_NAME, INVALID_HANDLE_VALUE);
+  if (!exists && (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING))
+    return Failure(host::detail::MissingPathError(hostPath), INVALID_HANDLE_VALUE);
+  if (exists && disposition == CREATE_NEW) return Failure(ERROR_FILE_EXISTS, INVALID_HANDLE_VALUE);
+  // Sharing is settled before anything happens to the file: a refused open truncates nothing.
+  if (exists && SharingConflict(IdentityOf(info), access, shareMode))
+    return Failure(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
+
+  bool truncate = exists && (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING);
+  int flags = (Writes(access) || truncate ? O_RDWR : O_RDONLY) | O_CLOEXEC;
+  if (truncate) flags |= O_TRUNC;
+  if (!exists) flags |= O_CREAT | O_EXCL;
+  int descriptor = ::open(hostPath.c_str(), flags, 0666);
+  if (descriptor < 0) return Failure(ErrorFromHost(errno, hostPath), INVALID_HANDLE_VALUE);
+  ::fstat(descriptor, &info);
+  FileIdentity identity = IdentityOf(info);
+  if (!exists) {
+    State().creationTimes[identity] = host::detail::CurrentFileTime();
+    host::detail::NoteCreatedEntry(hostPath);
+  }
+
+  std::uintptr_t value = host::detail::NextHandleValue();
+  State().handles[value] = OpenFile{descriptor, identity, access, shareMode};
+  if (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS)
+    SetError(exists ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+  return reinterpret_cast<HANDLE>(value);
+}
+
+BOOL WriteFile(HANDLE file, LPCVOID data, DWORD count, LPDWORD written, LPOVERLAPPED overlapped) {
+  static_cast<void>(overlapped);
+  if (written) *written = 0;
+  DWORD error = 0;
+  if (Fails("WriteFile", std::to_string(count), ERROR_DISK_FULL, &error)) return FALSE;
+  OpenFile* open = FindHandle(file);
+  if (!open) return Failure(ERROR_INVALID_HANDLE, FALSE);
+  if (!Writes(open->access)) return Failure(ERROR_ACCESS_DENIED, FALSE);
+  const char* bytes = static_cast<const char*>(data);
+  DWORD done = 0;
+  while (done < count) {
+    ssize_t step = ::write(open->descriptor, bytes + done, count - done);
+    if (step < 0 && errno == EINTR) continue;
+    if (step <= 0) {
+      if (written) *written = done;
+      return Failure(step < 0 ? ErrorFromHost(errno, "") : ERROR_DISK_FULL, FALSE);
+    }
+    done += static_cast<DWORD>(step);
+  }
+  if (written) *written = done;
+  return TRUE;
+}
+
+BOOL ReadFile(HANDLE file, LPVOID data, DWORD count, LPDWORD read, LPOVERLAPPED overlapped) {
+  static_cast<void>(overlapped);
+  if (read) *read = 0;
+  DWORD error = 0;
+  if (Fails("ReadFile", std::to_string(count), ERROR_ACCESS_DENIED, &error)) return FALSE;
+  OpenFile* open = FindHandle(file);
+  if (!open) return Failure(ERROR_INVALID_HANDLE, FALSE);
+  if (!Reads(open->access)) return Failure(ERROR_ACCESS_DENIED, FALSE);
+  char* bytes = static_cast<char*>(data);
+  DWORD done = 0;
+  while (done < count) {
+    ssize_t step = ::read(open->descriptor, bytes + done, count - done);
+    if (step < 0 && errno == EINTR) continue;
+    if (step < 0) {
+      if (read) *read = done;
+      return Failure(ErrorFromHost(errno, ""), FALSE);
+    }
+    if (step == 0) break; // the end of the file is a successful read of fewer bytes
+    done += static_cast<DWORD>(step);
+  }
+  if (read) *read = done;
+  return TRUE;
+}
+
+DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh) {
+  DWORD error = 0;
+  if (Fails("GetFileSize", "", ERROR_INVALID_HANDLE, &error)) return INVALID_FILE_SIZE;
+  OpenFile* open = FindHandle(file);
+  if (!open) return Failure(ERROR_INVALID_HANDLE, INVALID_FILE_SIZE);
+  struct stat info;
+  if (::fstat(open->descriptor, &info) != 0)
+    return Failure(ErrorFromHost(errno, ""), INVALID_FILE_SIZE);
+  auto size = static_cast<std::uint64_t>(info.st_size);
+  if (sizeHigh) *sizeHigh = static_cast<DWORD>(size >> 32);
+  auto low = static_cast<DWORD>(size);
+  // A size whose low part looks like the failure value is told apart by the last error.
+  if (low == INVALID_FILE_SIZE) SetError(ERROR_SUCCESS);
+  return low;
+}
+
+BOOL GetFileTime(HANDLE file, LPFILETIME creation, LPFILETIME lastAccess, LPFILETIME lastWrite) {
+  DWORD error = 0;
+  if (Fails("GetFileTime", "", ERROR_INVALID_HANDLE, &error)) return FALSE;
+  OpenFile* open = FindHandle(file);
+  if (!open) return Failure(ERROR_INVALID_HANDLE, FALSE);
+  struct stat info;
+  if (::fstat(open->descriptor, &info) != 0) return Failure(ErrorFromHost(errno, ""), FALSE);
+  if (lastWrite) *lastWrite = host::detail::FileTimeFromHost(info.st_mtim);
+  if (lastAccess) *lastAccess = host::detail::FileTimeFromHost(info.st_atim);
+  if (creation) {
+    auto kept = State().creationTimes.find(open->identity);
+    *creation = kept != State().creationTimes.end() ? kept->second
+                                                    : host::detail::FileTimeFromHost(info.st_mtim);
+  }
+  return TRUE;
+}
+
+BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess,
+                 const FILETIME* lastWrite) {
+  DWORD error = 0;
+  if (Fails("SetFileTime", "", ERROR_ACCESS_DENIED, &error)) return FALSE;
+  OpenFile* open = FindHandle(file);
+  if (!open) return Failure(ERROR_INVALID_HANDLE, FALSE);
+  if (!Writes(open->access)) return Failure(ERROR_ACCESS_DENIED, FALSE);
+  // A missing time, or one of zero, leaves that time as it is.
+  timespec times[2];
+  times[0].tv_nsec = UTIME_OMIT;
+  times[1].tv_nsec = UTIME_OMIT;
+  if (!IsZero(lastAccess)) times[0] = host::detail::HostTimeFromFileTime(*lastAccess);
+  if (!IsZero(lastWrite)) times[1] = host::detail::HostTimeFromFileTime(*lastWrite);
+  if (::futimens(open->descriptor, times) != 0) return Failure(ErrorFromHost(errno, ""), FALSE);
+  if (!IsZero(creation)) State().creationTimes[open->identity] = *creation;
+  return TRUE;
+}
+
+BOOL CloseHandle(HANDLE object) {
+  DWORD error = 0;
+  if (Fails("CloseHandle", "", ERROR_INVALID_HANDLE, &error)) return FALSE;
+  auto found = State().handles.find(reinterpret_cast<std::uintptr_t>(object));
+  if (found == State().handles.end()) return Failure(ERROR_INVALID_HANDLE, FALSE);
+  ::close(found->second.descriptor);
+  State().handles.erase(found);
+  return TRUE;
+}
+
+BOOL DeleteFileA(LPCSTR path) {
+  DWORD error = 0;
+  if (Fails("DeleteFileA", Shown(path), ERROR_ACCESS_DENIED, &error)) return FALSE;
+  std::string hostPath;
+  bool trailingSeparator = false;
+  if (!MapPath(path, &hostPath, &trailingSeparator, &error)) return Failure(error, FALSE);
+  struct stat info;
+  if (::stat(hostPath.c_str(), &info) != 0) return Failure(ErrorFromHost(errno, hostPath), FALSE);
+  if (S_ISDIR(info.st_mode)) return Failure(ERROR_ACCESS_DENIED, FALSE);
+  if (trailingSeparator) return Failure(ERROR_INVALID_NAME, FALSE);
+  if (HeldWithoutDeleteSharing(IdentityOf(info))) return Failure(ERROR_SHARING_VIOLATION, FALSE);
+  if (::unlink(hostPath.c_str()) != 0) return Failure(ErrorFromHost(errno, hostPath), FALSE);
+  State().creationTimes.erase(IdentityOf(info));
+  return TRUE;
+}
+
+DWORD GetFileAttributesA(LPCSTR path) {
+  DWORD error = 0;
+  if (Fails("GetFileAttributesA", Shown(path), ERROR_ACCESS_DENIED, &error))
+    return INVALID_FILE_ATTRIBUTES;
+  std::string hostPath;
+  bool trailingSeparator = false;
+  if (!MapPath(path, &hostPath, &trailingSeparator, &error))
+    return Failure(error, INVALID_FILE_ATTRIBUTES);
+  struct stat info;
+  if (::stat(hostPath.c_str(), &info) != 0)
+    return Failure(ErrorFromHost(errno, hostPath), INVALID_FILE_ATTRIBUTES);
+  if (S_ISDIR(info.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
+  if (trailingSeparator) return Failure(ERROR_INVALID_NAME, INVALID_FILE_ATTRIBUTES);
+  return FILE_ATTRIBUTE_ARCHIVE; // what a file written since the last backup carries
+}
+
+BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security) {
+  static_cast<void>(security);
+  DWORD error = 0;
+  if (Fails("CreateDirectoryA", Shown(path), ERROR_ACCESS_DENIED, &error)) return FALSE;
+  std::string hostPath;
+  bool trailingSeparator = false;
+  if (!MapPath(path, &hostPath, &trailingSeparator, &error)) return Failure(error, FALSE);
+  struct stat info;
+  if (::stat(hostPath.c_str(), &info) == 0) return Failure(ERROR_ALREADY_EXISTS, FALSE);
+  if (::mkdir(hostPath.c_str(), 0777) != 0)
+    return Failure(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorFromHost(errno, hostPath), FALSE);
+  host::detail::NoteCreatedEntry(hostPath);
+  return TRUE;
+}
+
+BOOL RemoveDirectoryA(LPCSTR path) {
+  DWORD error = 0;
+  if (Fails("RemoveDirectoryA", Shown(path), ERROR_ACCESS_DENIED, &error)) return FALSE;
+  host::detail::WindowsPath parsed;
+  if (!host::detail::ParseWindowsPath(path, &parsed, &error)) return Failure(error, FALSE);
+  if (parsed.components.empty()) return Failure(ERROR_ACCESS_DENIED, FALSE); // a drive's root
+  std::string hostPath = host::detail::ToHostPath(parsed);
+  struct stat info;
+  if (::stat(hostPath.c_str(), &info) != 0) return Failure(ErrorFromHost(errno, hostPath), FALSE);
+  if (!S_ISDIR(info.st_mode)) return Failure(ERROR_DIRECTORY, FALSE);
+  if (::rmdir(hostPath.c_str()) != 0) return Failure(ErrorFromHost(errno, hostPath), FALSE);
+  return TRUE;
+}
+
+// The run-time library opens its streams with read and write sharing, like any program that
+// asks for no particular sharing.
+FILE* fopen(const char* path, const char* mode) {
+  DWORD error = 0;
+  if (Fails("fopen", Shown(path), ERROR_ACCESS_DENIED, &error)) {
+    errno = EACCES;
+    return nullptr;
+  }
+  std::string hostPath;
+  bool trailingSeparator = false;
+  std::string modeText = mode ? mode : "";
+  if (modeText.empty() || !MapPath(path, &hostPath, &trailingSeparator, &error)) {
+    errno = modeText.empty() ? EINVAL : ENOENT;
+    return Failure(modeText.empty() ? ERROR_INVALID_PARAMETER : error, nullptr);
+  }
+  DWORD access = modeText[0] == 'r' ? GENERIC_READ : GENERIC_WRITE;
+  if (modeText.find('+') != std::string::npos) access = GENERIC_READ | GENERIC_WRITE;
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  struct stat info;
+  bool exists = ::stat(hostPath.c_str(), &info) == 0;
+  if (exists && (S_ISDIR(info.st_mode) || SharingConflict(IdentityOf(info), access, share))) {
+    errno = EACCES;
+    return Failure(S_ISDIR(info.st_mode) ? ERROR_ACCESS_DENIED : ERROR_SHARING_VIOLATION, nullptr);
+  }
+  FILE* stream = std::fopen(hostPath.c_str(), modeText.c_str());
+  if (stream == nullptr) {
+    int reason = errno;
+    SetError(ErrorFromHost(reason, hostPath));
+    errno = reason;
+    return nullptr;
+  }
+  ::fstat(::fileno(stream), &info);
+  if (!exists) {
+    State().creationTimes[IdentityOf(info)] = host::detail::CurrentFileTime();
+    host::detail::NoteCreatedEntry(hostPath);
+  }
+  State().streams[stream] = OpenFile{-1, IdentityOf(info), access, share};
+  return stream;
+}
+
+std::size_t fread(void* buffer, std::size_t size, std::size_t count, FILE* stream) {
+  DWORD error = 0;
+  if (Fails("fread", std::to_string(size * count), ERROR_READ_FAULT, &error)) return 0;
+  return std::fread(buffer, size, count, stream);
+}
+
+int fclose(FILE* stream) {
+  // Traced but never failed: a stream must always be released.
+  DWORD ignored = 0;
+  hooks::Enter("fclose", "", &ignored);
+  State().streams.erase(stream);
+  return std::fclose(stream);
+}
+
+} // namespace sys

@@ -1,0 +1,214 @@
+// The machine as a whole: its reset, the platform family and Windows directory it reports, the
+// last-error value, and the calls that leave no trace but a record (the screen-saving switch,
+// launched programs, message boxes).
+#include <cstring>
+
+#include "foundation/host/emulation.h"
+#include "foundation/host/sandbox.h"
+#include "foundation/platform_hooks.h"
+
+namespace sys {
+namespace host {
+namespace {
+
+constexpr char DefaultWindowsDirectory[] = "C:\\WINDOWS";
+// WinExec reports success with any value above 31.
+constexpr UINT LaunchSucceeded = 33;
+
+struct MachineState {
+  Family family = Family::NT;
+  bool hasWindowsDirectory = true;
+  std::string windowsDirectory = DefaultWindowsDirectory;
+  DWORD lastError = 0;
+  std::uintptr_t nextHandle = 0x1000;
+  BOOL screenSaveActive = FALSE;
+  std::vector<std::string> launched;
+  std::vector<ParameterCall> parameterCalls;
+};
+
+MachineState& State() {
+  static MachineState state;
+  return state;
+}
+
+// The folders a path names, without the blanks the engine trims from the directory text.
+std::string Trimmed(const std::string& text) {
+  const char* blanks = " \t\r\n";
+  std::size_t first = text.find_first_not_of(blanks);
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+} // namespace
+
+void Reset() {
+  MachineState& state = State();
+  std::uintptr_t nextHandle = state.nextHandle;
+  state = MachineState{};
+  state.nextHandle = nextHandle;
+  detail::ResetRegistry();
+  detail::ResetResources();
+  detail::ResetFiles();
+  detail::ResetShortNames();
+  detail::PrepareDrives();
+}
+
+void SetFamily(Family family) { State().family = family; }
+
+void SetWindowsDirectory(const char* path) {
+  MachineState& state = State();
+  state.hasWindowsDirectory = path != nullptr;
+  state.windowsDirectory = path ? path : "";
+  // A real machine's Windows directory exists, with its "system" folder.
+  std::string folder = Trimmed(state.windowsDirectory);
+  if (!folder.empty() && folder.size() < MAX_PATH) {
+    if (folder.back() != '\\') folder += '\\';
+    detail::MakeHostDirectories(folder + "system");
+  }
+}
+
+std::vector<std::string> LaunchedCommands() { return State().launched; }
+
+std::vector<ParameterCall> SystemParameterCalls() { return State().parameterCalls; }
+
+namespace detail {
+
+void PrepareDrives() {
+  ResetSandbox();
+  MakeHostDirectories(State().windowsDirectory + "\\system");
+}
+
+bool Fails(const char* name, const std::string& detail, DWORD usualError, DWORD* error) {
+  DWORD injected = 0;
+  if (!hooks::Enter(name, detail, &injected)) return false;
+  *error = injected != 0 ? injected : usualError;
+  SetError(*error);
+  return true;
+}
+
+void SetError(DWORD error) { State().lastError = error; }
+
+std::uintptr_t NextHandleValue() {
+  // Multiples of four, as the platform's own handles are.
+  State().nextHandle += 4;
+  return State().nextHandle;
+}
+
+Family CurrentFamily() { return State().family; }
+
+bool WindowsDirectory(std::string* path) {
+  if (!State().hasWindowsDirectory) return false;
+  *path = State().windowsDirectory;
+  return true;
+}
+
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+std::string UpperCase(const std::string& text) {
+  std::string upper = text;
+  for (char& c : upper) c = Upper(c);
+  return upper;
+}
+
+int CompareNoCase(const std::string& a, const std::string& b) {
+  std::size_t common = a.size() < b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < common; ++i) {
+    auto left = static_cast<unsigned char>(Upper(a[i]));
+    auto right = static_cast<unsigned char>(Upper(b[i]));
+    if (left != right) return left < right ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+bool EqualsNoCase(const std::string& a, const std::string& b) { return CompareNoCase(a, b) == 0; }
+
+} // namespace detail
+} // namespace host
+
+BOOL GetVersionExA(LPOSVERSIONINFOA info) {
+  DWORD error = 0;
+  if (host::detail::Fails("GetVersionExA", "", ERROR_INVALID_PARAMETER, &error)) return FALSE;
+  if (info == nullptr) {
+    host::detail::SetError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA)) {
+    host::detail::SetError(ERROR_INSUFFICIENT_BUFFER);
+    return FALSE;
+  }
+  switch (host::detail::CurrentFamily()) {
+  case host::Family::NT:
+    info->dwMajorVersion = 5;
+    info->dwMinorVersion = 0;
+    info->dwBuildNumber = 2195;
+    info->dwPlatformId = VER_PLATFORM_WIN32_NT;
+    break;
+  case host::Family::Win9x:
+    info->dwMajorVersion = 4;
+    info->dwMinorVersion = 10;
+    // The 95/98 family repeats the version in the high word of the build number.
+    info->dwBuildNumber = 0x040A07CE;
+    info->dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
+    break;
+  case host::Family::VersionQueryFails:
+    host::detail::SetError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::memset(info->szCSDVersion, 0, sizeof info->szCSDVersion);
+  return TRUE;
+}
+
+UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) {
+  DWORD error = 0;
+  if (host::detail::Fails("GetWindowsDirectoryA", "", ERROR_PATH_NOT_FOUND, &error)) return 0;
+  std::string directory;
+  if (!host::detail::WindowsDirectory(&directory)) {
+    host::detail::SetError(ERROR_PATH_NOT_FOUND);
+    return 0;
+  }
+  auto length = static_cast<UINT>(directory.size());
+  // Too small: the buffer is left alone and the size it would need, NUL included, returned.
+  if (buffer == nullptr || size <= length) return length + 1;
+  std::memcpy(buffer, directory.c_str(), length + 1);
+  return length;
+}
+
+BOOL SystemParametersInfoA(UINT action, UINT param, PVOID data, UINT flags) {
+  DWORD error = 0;
+  std::string detail =
+      std::to_string(action) + "," + std::to_string(param) + "," + std::to_string(flags);
+  if (host::detail::Fails("SystemParametersInfoA", detail, ERROR_ACCESS_DENIED, &error))
+    return FALSE;
+  host::MachineState& state = host::State();
+  state.parameterCalls.push_back(host::ParameterCall{action, param, flags});
+  if (action == SPI_SETSCREENSAVEACTIVE) state.screenSaveActive = param != 0 ? TRUE : FALSE;
+  if (action == SPI_GETSCREENSAVEACTIVE && data != nullptr)
+    *static_cast<BOOL*>(data) = state.screenSaveActive;
+  return TRUE;
+}
+
+UINT WinExec(LPCSTR commandLine, UINT show) {
+  static_cast<void>(show);
+  std::string line = commandLine ? commandLine : "";
+  DWORD error = 0;
+  if (host::detail::Fails("WinExec", commandLine ? line : "(null)", ERROR_FILE_NOT_FOUND, &error))
+    return error < 32 ? error : 0; // failures are reported as values below 32
+  host::State().launched.push_back(line);
+  return host::LaunchSucceeded;
+}
+
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR title, UINT style) {
+  // Traced but never failed: a box that cannot be shown is not something the engine handles.
+  DWORD ignored = 0;
+  hooks::Enter("MessageBoxA", text ? text : "(null)", &ignored);
+  hooks::MessageBoxHandler handler = hooks::GetMessageBoxHandler();
+  return handler ? handler(owner, text, title, style) : IDOK;
+}
+
+// Reading and setting the last error are no effects on the machine: they are not traced.
+DWORD GetLastError() { return host::State().lastError; }
+
+void SetLastError(DWORD error) { host::detail::SetError(error); }
+
+} // namespace sys

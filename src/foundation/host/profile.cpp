@@ -1,0 +1,238 @@
+// Profile files ("system.ini" and the like): sections and keys without regard to case, values
+// with their surrounding blanks trimmed, changes made in place so that every other line of the
+// file (comments, other sections, blank lines) stays as it was. Written with CR LF line ends.
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "foundation/host/emulation.h"
+#include "foundation/host/sandbox.h"
+
+namespace sys {
+namespace {
+
+using host::detail::EqualsNoCase;
+using host::detail::Fails;
+using host::detail::SetError;
+
+std::string Shown(LPCSTR text) { return text ? text : "(null)"; }
+
+std::string Trim(const std::string& text) {
+  const char* blanks = " \t";
+  std::size_t first = text.find_first_not_of(blanks);
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+// A file name without a folder means the file in the Windows directory.
+bool ProfileHostPath(LPCSTR fileName, std::string* hostPath, DWORD* error) {
+  std::string name = fileName ? fileName : "win.ini";
+  if (name.find_first_of("\\/:") == std::string::npos) {
+    std::string windows;
+    if (!host::detail::WindowsDirectory(&windows)) {
+      *error = ERROR_PATH_NOT_FOUND;
+      return false;
+    }
+    // The directory itself, not any blanks around its text.
+    windows = Trim(windows);
+    name = windows + (!windows.empty() && windows.back() == '\\' ? "" : "\\") + name;
+  }
+  host::detail::WindowsPath path;
+  if (!host::detail::ParseWindowsPath(name.c_str(), &path, error)) return false;
+  *hostPath = host::detail::ToHostPath(path);
+  return true;
+}
+
+std::vector<std::string> ReadLines(const std::string& hostPath) {
+  std::vector<std::string> lines;
+  std::ifstream file(hostPath, std::ios::binary);
+  std::string line;
+  while (std::getline(file, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+bool WriteLines(const std::string& hostPath, const std::vector<std::string>& lines, DWORD* error) {
+  std::ofstream file(hostPath, std::ios::binary | std::ios::trunc);
+  if (!file) {
+    *error = host::detail::MissingPathError(hostPath) == ERROR_PATH_NOT_FOUND ? ERROR_PATH_NOT_FOUND
+                                                                              : ERROR_ACCESS_DENIED;
+    return false;
+  }
+  for (const std::string& line : lines) file << line << "\r\n";
+  file.flush();
+  if (!file) {
+    *error = ERROR_DISK_FULL;
+    return false;
+  }
+  return true;
+}
+
+bool IsSection(const std::string& line, std::string* name) {
+  std::string trimmed = Trim(line);
+  if (trimmed.empty() || trimmed[0] != '[') return false;
+  std::size_t close = trimmed.find(']');
+  *name = Trim(trimmed.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+  return true;
+}
+
+bool IsEntry(const std::string& line, std::string* key, std::string* value) {
+  std::string trimmed = Trim(line);
+  std::size_t equals = trimmed.find('=');
+  if (trimmed.empty() || trimmed[0] == ';' || trimmed[0] == '[' || equals == std::string::npos)
+    return false;
+  *key = Trim(trimmed.substr(0, equals));
+  *value = Trim(trimmed.substr(equals + 1));
+  return true;
+}
+
+// Where a section and one of its keys are: the header's line, the line after the section's last
+// line, and the key's line (npos when missing). The first section of that name counts.
+struct Location {
+  std::size_t header = std::string::npos;
+  std::size_t end = 0;
+  std::size_t entry = std::string::npos;
+  std::string key;   // as spelled in the file
+  std::string value; // trimmed
+};
+
+Location Locate(const std::vector<std::string>& lines, const std::string& section,
+                const char* key) {
+  Location location;
+  std::string name, entryKey, entryValue;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (IsSection(lines[i], &name)) {
+      if (location.header != std::string::npos) break;
+      if (EqualsNoCase(name, section)) location.header = i;
+      continue;
+    }
+    if (location.header == std::string::npos) continue;
+    location.end = i + 1;
+    if (key && location.entry == std::string::npos && IsEntry(lines[i], &entryKey, &entryValue) &&
+        EqualsNoCase(entryKey, key)) {
+      location.entry = i;
+      location.key = entryKey;
+      location.value = entryValue;
+    }
+  }
+  if (location.header != std::string::npos && location.end == 0) location.end = location.header + 1;
+  return location;
+}
+
+// A value written in matching quotes is read without them.
+std::string Unquoted(const std::string& value) {
+  if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+    return value.substr(1, value.size() - 2);
+  return value;
+}
+
+// The names of all sections, or of all keys of one section, each ended by a NUL.
+std::string NameList(const std::vector<std::string>& lines, const char* section) {
+  std::string list, name, key, value;
+  bool inSection = false;
+  for (const std::string& line : lines) {
+    if (IsSection(line, &name)) {
+      if (!section) list += name + '\0';
+      inSection = section && EqualsNoCase(name, section);
+    } else if (inSection && IsEntry(line, &key, &value)) {
+      list += key + '\0';
+    }
+  }
+  return list;
+}
+
+// A list ends with a second NUL; one cut short keeps both NULs and reports size - 2.
+DWORD CopyList(const std::string& list, LPSTR buffer, DWORD size) {
+  if (size == 0) return 0;
+  if (size < 2) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  if (list.size() + 1 <= size) {
+    std::memcpy(buffer, list.data(), list.size());
+    buffer[list.size()] = '\0';
+    if (list.empty() && size > 1) buffer[1] = '\0';
+    return static_cast<DWORD>(list.size());
+  }
+  std::memcpy(buffer, list.data(), size - 2);
+  buffer[size - 2] = '\0';
+  buffer[size - 1] = '\0';
+  return size - 2;
+}
+
+DWORD CopyText(const std::string& text, LPSTR buffer, DWORD size) {
+  if (size == 0) return 0;
+  std::size_t count = text.size() < size - 1 ? text.size() : size - 1;
+  std::memcpy(buffer, text.data(), count);
+  buffer[count] = '\0';
+  return static_cast<DWORD>(count);
+}
+
+} // namespace
+
+DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
+                               DWORD size, LPCSTR fileName) {
+  DWORD error = 0;
+  if (Fails("GetPrivateProfileStringA", Shown(section) + "|" + Shown(key), ERROR_FILE_NOT_FOUND,
+            &error)) {
+    if (buffer && size) buffer[0] = '\0';
+    return 0;
+  }
+  if (buffer == nullptr) return 0;
+  std::string hostPath;
+  std::vector<std::string> lines;
+  if (ProfileHostPath(fileName, &hostPath, &error)) lines = ReadLines(hostPath);
+  if (section == nullptr || key == nullptr) return CopyList(NameList(lines, section), buffer, size);
+  Location location = Locate(lines, section, key);
+  if (location.entry != std::string::npos) return CopyText(Unquoted(location.value), buffer, size);
+  // The default loses its trailing blanks, as the platform's does.
+  std::string fallback = defaultValue ? defaultValue : "";
+  fallback.erase(fallback.find_last_not_of(' ') + 1);
+  return CopyText(fallback, buffer, size);
+}
+
+BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName) {
+  DWORD error = 0;
+  if (Fails("WritePrivateProfileStringA", Shown(section) + "|" + Shown(key), ERROR_ACCESS_DENIED,
+            &error))
+    return FALSE;
+  if (section == nullptr) {
+    SetError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::string hostPath;
+  if (!ProfileHostPath(fileName, &hostPath, &error)) {
+    SetError(error);
+    return FALSE;
+  }
+  std::vector<std::string> lines = ReadLines(hostPath);
+  Location location = Locate(lines, section, key);
+  if (key == nullptr) {
+    // The whole section goes, its header and every line up to the next section.
+    if (location.header == std::string::npos) return TRUE;
+    lines.erase(lines.begin() + static_cast<long>(location.header),
+                lines.begin() + static_cast<long>(location.end));
+  } else if (value == nullptr) {
+    if (location.entry == std::string::npos) return TRUE;
+    lines.erase(lines.begin() + static_cast<long>(location.entry));
+  } else if (location.entry != std::string::npos) {
+    lines[location.entry] = location.key + "=" + value;
+  } else if (location.header != std::string::npos) {
+    // A new key goes after the section's last non-blank line.
+    std::size_t at = location.end;
+    while (at > location.header + 1 && Trim(lines[at - 1]).empty()) --at;
+    lines.insert(lines.begin() + static_cast<long>(at), std::string(key) + "=" + value);
+  } else {
+    lines.push_back("[" + std::string(section) + "]");
+    lines.push_back(std::string(key) + "=" + value);
+  }
+  if (!WriteLines(hostPath, lines, &error)) {
+    SetError(error);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+} // namespace sys

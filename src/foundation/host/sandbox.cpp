@@ -1,0 +1,158 @@
+#include "foundation/host/sandbox.h"
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "foundation/host/emulation.h"
+#include "foundation/host/short_names.h"
+
+namespace sys::host {
+namespace detail {
+namespace {
+
+// The sandbox folder lives until the next reset or the end of the process.
+struct Sandbox {
+  std::string root;
+  ~Sandbox() { Remove(); }
+  void Remove() {
+    if (root.empty()) return;
+    std::error_code ignored;
+    std::filesystem::remove_all(root, ignored);
+    root.clear();
+  }
+};
+
+Sandbox& TheSandbox() {
+  static Sandbox sandbox;
+  return sandbox;
+}
+
+const std::string& Root() {
+  if (TheSandbox().root.empty()) PrepareDrives();
+  return TheSandbox().root;
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool IsValidNameCharacter(char c) {
+  if (static_cast<unsigned char>(c) < 32) return false;
+  for (const char* bad = "<>:\"|?*"; *bad; ++bad)
+    if (c == *bad) return false;
+  return true;
+}
+
+bool IsDirectory(const std::string& hostPath) {
+  struct stat info;
+  return ::stat(hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The name of the entry of folder that matches name without regard to case, or whose short alias
+// it is; name itself when there is none (or an exact match).
+std::string ExistingSpelling(const std::string& folder, const std::string& name) {
+  struct stat info;
+  if (::stat((folder + "/" + name).c_str(), &info) == 0) return name;
+  std::error_code error;
+  std::filesystem::directory_iterator entries(folder, error);
+  if (error) return name;
+  // Several host spellings can only come from outside the emulation; take the first in order.
+  std::string best;
+  for (const auto& entry : entries) {
+    std::string candidate = entry.path().filename().string();
+    if (EqualsNoCase(candidate, name) && (best.empty() || candidate < best)) best = candidate;
+  }
+  if (best.empty() && name.find('~') != std::string::npos) best = EntryOfAlias(folder, name);
+  return best.empty() ? name : best;
+}
+
+} // namespace
+
+void ResetSandbox() {
+  Sandbox& sandbox = TheSandbox();
+  sandbox.Remove();
+  std::error_code error;
+  std::filesystem::path base = std::filesystem::temp_directory_path(error);
+  if (error) base = "/tmp";
+  std::string pattern = (base / "zm-machine-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) std::abort(); // no machine without a sandbox
+  sandbox.root = pattern;
+  std::filesystem::create_directory(sandbox.root + "/C", error);
+}
+
+bool ParseWindowsPath(const char* text, WindowsPath* path, DWORD* error) {
+  *path = WindowsPath{};
+  if (text == nullptr || *text == '\0') {
+    *error = ERROR_PATH_NOT_FOUND;
+    return false;
+  }
+  std::string full = text;
+  if (full.size() >= MAX_PATH) {
+    *error = ERROR_FILENAME_EXCED_RANGE;
+    return false;
+  }
+  std::size_t position = 0;
+  if (full.size() >= 2 && full[1] == ':' &&
+      ((full[0] >= 'A' && full[0] <= 'Z') || (full[0] >= 'a' && full[0] <= 'z'))) {
+    path->drive = Upper(full[0]);
+    position = 2;
+  } else if (full.size() >= 2 && IsSeparator(full[0]) && IsSeparator(full[1])) {
+    *error = ERROR_PATH_NOT_FOUND; // network paths lead nowhere on this machine
+    return false;
+  }
+  std::string component;
+  for (std::size_t i = position; i <= full.size(); ++i) {
+    if (i < full.size() && !IsSeparator(full[i])) {
+      if (!IsValidNameCharacter(full[i])) {
+        *error = ERROR_INVALID_NAME;
+        return false;
+      }
+      component += full[i];
+      continue;
+    }
+    if (component == "..") {
+      if (!path->components.empty()) path->components.pop_back();
+    } else if (!component.empty() && component != ".") {
+      path->components.push_back(component);
+    }
+    component.clear();
+  }
+  path->trailingSeparator = IsSeparator(full.back());
+  return true;
+}
+
+std::string ToHostPath(const WindowsPath& path) { return ToHostPath(path, path.components.size()); }
+
+std::string ToHostPath(const WindowsPath& path, std::size_t componentCount) {
+  std::string host = Root() + "/" + std::string(1, path.drive);
+  for (std::size_t i = 0; i < componentCount && i < path.components.size(); ++i) {
+    const std::string& component = path.components[i];
+    host += "/" + (IsDirectory(host) ? ExistingSpelling(host, component) : component);
+  }
+  return host;
+}
+
+DWORD MissingPathError(const std::string& hostPath) {
+  std::string parent = hostPath.substr(0, hostPath.find_last_of('/'));
+  return IsDirectory(parent) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+}
+
+void MakeHostDirectories(const std::string& windowsPath) {
+  WindowsPath path;
+  DWORD error = 0;
+  if (!ParseWindowsPath(windowsPath.c_str(), &path, &error)) return;
+  std::error_code ignored;
+  std::filesystem::create_directories(ToHostPath(path), ignored);
+}
+
+} // namespace detail
+
+std::string HostPath(const std::string& windowsPath) {
+  detail::WindowsPath path;
+  DWORD error = 0;
+  if (!detail::ParseWindowsPath(windowsPath.c_str(), &path, &error)) return "";
+  return detail::ToHostPath(path);
+}
+
+} // namespace sys::host

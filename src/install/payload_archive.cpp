@@ -1,0 +1,134 @@
+#include "install/payload_archive.h"
+
+#include <memory>
+
+#include <zlib.h>
+
+#include "install/product.h"
+
+namespace {
+
+// The name under which earlier versions installed the screen saver ("Screensaver" in one word).
+constexpr char OldScreenSaverFileName[] = "Zembrino's Screensaver.scr";
+
+constexpr char CopyErrorFormat[] = "Fatal error: could not copy %s.";
+constexpr char CopyErrorTitle[] = "File copy error";
+
+constexpr DWORD OutputBufferSize = 0x8000;
+
+std::uint32_t AdlerStart() { return static_cast<std::uint32_t>(adler32(0L, Z_NULL, 0)); }
+
+std::uint32_t AddToAdler(std::uint32_t sum, const BYTE* bytes, DWORD count) {
+  return static_cast<std::uint32_t>(adler32(sum, bytes, count));
+}
+
+// Releases a payload's resource when its record is done with, whether the extraction
+// succeeded, failed or was left by an exception, so that no record leaves a resource loaded.
+class LoadedResource {
+public:
+  explicit LoadedResource(HGLOBAL handle) : Handle(handle) {}
+  ~LoadedResource() { sys::FreeResource(Handle); }
+  LoadedResource(const LoadedResource&) = delete;
+  LoadedResource& operator=(const LoadedResource&) = delete;
+
+private:
+  HGLOBAL Handle;
+};
+
+} // namespace
+
+bool LoadArchiveResource(HINSTANCE instance, LPCSTR name, std::uint32_t expectedAdler,
+                         HGLOBAL* loaded, const BYTE** bytes, DWORD* size) {
+  HRSRC resource = sys::FindResourceA(instance, name, ArchiveResourceType);
+  if (resource == nullptr) return false;
+  // An empty resource is no archive member, even though its sum would be the initial 1.
+  DWORD count = sys::SizeofResource(instance, resource);
+  if (count == 0) return false;
+  HGLOBAL handle = sys::LoadResource(instance, resource);
+  if (handle == nullptr) return false;
+  const BYTE* data = static_cast<const BYTE*>(sys::LockResource(handle));
+  if (data == nullptr || AddToAdler(AdlerStart(), data, count) != expectedAdler) {
+    sys::FreeResource(handle);
+    return false;
+  }
+  *loaded = handle;
+  *bytes = data;
+  *size = count;
+  return true;
+}
+
+bool ExtractPayloads(const ZString& installDir, HWND owner, HINSTANCE instance,
+                     const PayloadEntry* table) {
+  // A file left by an earlier version may or may not be there; either way is fine.
+  sys::DeleteFileA(installDir.Concat(OldScreenSaverFileName).CStr());
+
+  for (const PayloadEntry* entry = table; entry->ResourceName[0] != '\0'; ++entry) {
+    HGLOBAL handle = nullptr;
+    const BYTE* stored = nullptr;
+    DWORD storedSize = 0;
+    if (!LoadArchiveResource(instance, entry->ResourceName, entry->StoredAdler, &handle, &stored,
+                             &storedSize)) {
+      sys::MessageBoxA(owner, ArchiveErrorText, ArchiveErrorTitle, MB_OK | MB_ICONERROR);
+      return false;
+    }
+    LoadedResource release(handle);
+
+    ZString target = installDir.Concat(entry->FileName);
+    if (!ExtractPayload(stored, storedSize, target, entry->LastWriteTime, entry->InflatedAdler)) {
+      ZString message;
+      message.Format(CopyErrorFormat, target.CStr());
+      sys::MessageBoxA(owner, message.CStr(), CopyErrorTitle, MB_OK | MB_ICONERROR);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool ExtractPayload(const BYTE* stored, DWORD storedSize, const ZString& targetPath,
+                    FILETIME lastWriteTime, std::uint32_t inflatedAdler) {
+  // Taken before the target is created, so that running out of memory here leaves an existing
+  // file as it was instead of truncated.
+  std::unique_ptr<BYTE[]> buffer(new BYTE[OutputBufferSize]);
+
+  HANDLE file = sys::CreateFileA(targetPath.CStr(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+
+  // Zeroed: null allocators select zlib's own, and should inflateInit fail, the null state
+  // makes the first inflate report an error instead of touching anything.
+  z_stream stream{};
+  stream.next_in = const_cast<Bytef*>(stored); // zlib reads the input but declares it mutable
+  stream.avail_in = storedSize;
+  inflateInit(&stream);
+
+  std::uint32_t sum = AdlerStart();
+  bool writeFailed = false;
+  int result = Z_OK;
+  do {
+    stream.next_out = buffer.get();
+    stream.avail_out = OutputBufferSize;
+    result = inflate(&stream, Z_NO_FLUSH);
+    DWORD produced = OutputBufferSize - stream.avail_out;
+    if (produced > 0) {
+      DWORD written = 0;
+      // A write that takes fewer bytes than asked leaves the file short just as a failed one
+      // does. Both end the extraction on their own: the sum alone could miss a lost chunk (a
+      // run of zero bytes need not change an Adler-32).
+      if (!sys::WriteFile(file, buffer.get(), produced, &written, nullptr) || written != produced) {
+        writeFailed = true;
+        break;
+      }
+      sum = AddToAdler(sum, buffer.get(), produced);
+    }
+  } while (result == Z_OK);
+  inflateEnd(&stream);
+
+  if (!writeFailed && result == Z_STREAM_END && sum == inflatedAdler) {
+    sys::SetFileTime(file, nullptr, nullptr, &lastWriteTime);
+    sys::CloseHandle(file);
+    return true;
+  }
+  sys::CloseHandle(file);
+  sys::DeleteFileA(targetPath.CStr());
+  return false;
+}

@@ -1,0 +1,23 @@
+// The restore log "zmsaveru.log" that the uninstaller leaves in the installation directory:
+// registry string values and system.ini entries to put back before a new installation.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+#include "foundation/zstring.h"
+
+// The log does not match its format: a short read, a length out of range, a wrong format byte.
+class EFile {};
+
+inline constexpr char RestoreLogFileName[] = "zmsaveru.log";
+
+// Applies the log in installDir (which ends in a backslash) record by record, then deletes it.
+// A missing or malformed log is not an error: whatever came before the fault stays applied.
+void ReplayRestoreLog(const ZString& installDir);
+
+// Reads exactly count bytes or throws EFile.
+void ReadExact(void* destination, std::size_t count, FILE* log);
+// Reads a 32-bit length and that many bytes (1 to capacity - 1) into buffer, then a NUL.
+// Throws EFile for a length out of range or a short read.
+void ReadCounted(char* buffer, int capacity, FILE* log);

@@ -1,0 +1,76 @@
+#include "install/screen_saver_activation.h"
+
+#include <optional>
+
+#include "foundation/platform.h"
+#include "foundation/platform_family.h"
+#include "foundation/regkey.h"
+
+namespace {
+
+// The NT family keeps the setting in the registry, the 95/98 family in system.ini.
+constexpr char DesktopKeyPath[] = "Control Panel\\Desktop";
+constexpr char ProfileFileName[] = "system.ini";
+constexpr char ProfileSection[] = "boot";
+constexpr char SettingName[] = "scrnsave.exe";
+
+// A longer previous setting is treated as none, on both families.
+constexpr int MaxSettingLength = 2048;
+
+// A backup is taken only of a setting that names another screen saver, so a repeated
+// installation keeps the backup of the first one.
+void BackUpPreviousSetting(ZRegKey& backup, const ZString& previous,
+                           const ZString& screenSaverPath) {
+  if (previous.Length() > 0 && previous.CompareNoCase(screenSaverPath.CStr()) != 0)
+    backup.SetString(nullptr, previous);
+}
+
+void ReplaceRegistrySetting(ZRegKey& backup, const ZString& screenSaverPath) {
+  ZRegKey currentUser(HKEY_CURRENT_USER);
+  std::optional<ZRegKey> desktop;
+  try {
+    desktop.emplace(currentUser, DesktopKeyPath, ZRegKey::ModeOpen);
+  } catch (const ZRegKey::EOpen&) {
+    return;
+  }
+  ZString previous;
+  if (desktop->QueryString(SettingName, previous, MaxSettingLength))
+    BackUpPreviousSetting(backup, previous, screenSaverPath);
+  desktop->SetString(SettingName, screenSaverPath);
+  desktop->Close();
+}
+
+void ReplaceProfileSetting(ZRegKey& backup, const ZString& screenSaverPath) {
+  // One byte more than the longest accepted setting: a profile read that fills the buffer
+  // may have been cut, and a cut path must never become the backup.
+  constexpr DWORD room = MaxSettingLength + 2;
+  ZString previous;
+  const DWORD length = sys::GetPrivateProfileStringA(
+      ProfileSection, SettingName, "", previous.GetBuffer(room - 1), room, ProfileFileName);
+  previous.ReleaseBuffer(length <= MaxSettingLength ? static_cast<int>(length) : 0);
+  BackUpPreviousSetting(backup, previous, screenSaverPath);
+  sys::WritePrivateProfileStringA(ProfileSection, SettingName, screenSaverPath.CStr(),
+                                  ProfileFileName);
+}
+
+} // namespace
+
+void ActivateScreenSaver(const ZString& screenSaverPath) {
+  ZRegKey currentUser(HKEY_CURRENT_USER);
+  std::optional<ZRegKey> backup;
+  try {
+    backup.emplace(currentUser, BackupKeyPath, ZRegKey::ModeCreate);
+  } catch (const ZRegKey::ECreate&) {
+    // Without a place for the backup the setting is left alone altogether.
+    return;
+  }
+
+  if (IsWindowsNT())
+    ReplaceRegistrySetting(*backup, screenSaverPath);
+  else
+    ReplaceProfileSetting(*backup, screenSaverPath);
+
+  // Screen saving on, announced to running programs but not written to the settings file.
+  sys::SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, SPIF_SENDWININICHANGE);
+  backup->Close();
+}

@@ -1,0 +1,88 @@
+#include "install/engine_state.h"
+
+#include "foundation/platform_hooks.h"
+#include "install/screen_saver_activation.h"
+#include "install/uninstall_registration.h"
+#include "support/test_machine.h"
+
+std::string RegistryText(HKEY root, const std::string& path, const char* name) {
+  DWORD type = REG_NONE;
+  std::string bytes;
+  if (!GetRegistryValue(root, path, name, &type, &bytes)) return MissingText;
+  if (type != REG_SZ) return "(type " + std::to_string(type) + ")";
+  if (!bytes.empty() && bytes.back() == '\0') bytes.pop_back();
+  return bytes;
+}
+
+void DeleteRegistryValue(HKEY root, const std::string& path, const char* name) {
+  HKEY key = nullptr;
+  if (sys::RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+  sys::RegDeleteValueA(key, name);
+  sys::RegCloseKey(key);
+}
+
+std::string ProfileText(const char* section, const char* key) {
+  std::vector<char> buffer(8192);
+  DWORD length = sys::GetPrivateProfileStringA(section, key, MissingText, buffer.data(),
+                                               static_cast<DWORD>(buffer.size()), SystemIni);
+  return std::string(buffer.data(), length);
+}
+
+void SetProfileText(const char* section, const char* key, const std::string& value) {
+  sys::WritePrivateProfileStringA(section, key, value.c_str(), SystemIni);
+}
+
+void DeleteProfileEntry(const char* section, const char* key) {
+  sys::WritePrivateProfileStringA(section, key, nullptr, SystemIni);
+}
+
+void ClearEngineState() {
+  DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Zembrino");
+  DeleteRegistryValue(HKEY_CURRENT_USER, DesktopKey, SettingName);
+  DeleteProfileEntry("boot", SettingName);
+  DeleteRegistryTree(HKEY_LOCAL_MACHINE, OldUninstallKeyPath);
+  DeleteRegistryTree(HKEY_LOCAL_MACHINE, UninstallKeyPath);
+#ifndef _WIN32
+  HKEY desktop = nullptr;
+  if (sys::RegCreateKeyA(HKEY_CURRENT_USER, DesktopKey, &desktop) == ERROR_SUCCESS)
+    sys::RegCloseKey(desktop);
+#endif
+}
+
+Trace TakeTrace() {
+  Trace trace = sys::hooks::Calls();
+  sys::hooks::ClearCalls();
+  return trace;
+}
+
+std::vector<std::string> CallNames(const Trace& trace, const std::vector<std::string>& only) {
+  std::vector<std::string> names;
+  for (const auto& call : trace) {
+    bool wanted = only.empty();
+    for (const auto& name : only) wanted = wanted || call.name == name;
+    if (wanted) names.push_back(call.name);
+  }
+  return names;
+}
+
+int CallCount(const Trace& trace, const std::string& name, const std::string& detailContains) {
+  int count = 0;
+  for (const auto& call : trace)
+    if (call.name == name && call.detail.find(detailContains) != std::string::npos) ++count;
+  return count;
+}
+
+std::vector<std::string> CallDetails(const Trace& trace, const std::string& name) {
+  std::vector<std::string> details;
+  for (const auto& call : trace)
+    if (call.name == name) details.push_back(call.detail);
+  return details;
+}
+
+void UseWin9xFamily() {
+#ifdef _WIN32
+  sys::hooks::FailWhen("GetVersionExA", "");
+#else
+  sys::host::SetFamily(sys::host::Family::Win9x);
+#endif
+}

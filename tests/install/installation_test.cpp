@@ -1,0 +1,522 @@
+#include <doctest/doctest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+#include <zlib.h>
+
+#include "SEQUENCE_archive.h"
+#include "foundation/platform_family.h"
+#include "foundation/platform_hooks.h"
+#include "install/engine_state.h"
+#include "install/installation.h"
+#include "install/payload_archive.h"
+#include "install/product.h"
+#include "install/restore_log.h"
+#include "install/screen_saver_activation.h"
+#include "install/uninstall_registration.h"
+#include "support/message_boxes.h"
+#include "support/restore_log_writer.h"
+#include "support/test_machine.h"
+
+namespace {
+
+const HWND Owner = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(0x5150));
+
+constexpr char ScreenSaverName[] = "Zembrino's Screen Saver.scr";
+constexpr char OlderScreenSaverName[] = "Zembrino's Screensaver.scr";
+constexpr char LaunchCommand[] = "rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,1";
+constexpr char OtherSaver[] = "C:\\OTHER\\OLD.SCR";
+constexpr char NoDirectoryText[] = "Error determining installation directory. Please\n"
+                                   "reboot your computer and try installing again.";
+constexpr char NoShortPathText[] = "Error registering Zembrino's Screen Saver. Please\n"
+                                   "reboot your computer and try installing again.";
+
+// Ends in a backslash; empty when the machine has none.
+std::string WindowsDirectory() {
+  char buffer[MAX_PATH];
+  UINT length = sys::GetWindowsDirectoryA(buffer, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return "";
+  std::string directory(buffer, length);
+  if (directory.back() != '\\') directory += '\\';
+  return directory;
+}
+
+std::string InstallDirectory(bool nt) { return WindowsDirectory() + (nt ? "" : "system\\"); }
+
+std::string ShortPath(const std::string& path) {
+  char buffer[MAX_PATH];
+  DWORD length = sys::GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string();
+}
+
+std::uint32_t Adler(const std::string& bytes) {
+  return static_cast<std::uint32_t>(adler32(adler32(0, nullptr, 0),
+                                            reinterpret_cast<const Bytef*>(bytes.data()),
+                                            static_cast<uInt>(bytes.size())));
+}
+
+// The file of the payload table's record, written whole and stamped.
+bool Installed(const std::string& dir, const PayloadEntry& entry) {
+  const std::string path = dir + entry.FileName;
+  if (!FileExists(path)) return false;
+  const FILETIME stamp = FileLastWriteTime(path);
+  return Adler(ReadFileBytes(path)) == entry.InflatedAdler &&
+         stamp.dwLowDateTime == entry.LastWriteTime.dwLowDateTime &&
+         stamp.dwHighDateTime == entry.LastWriteTime.dwHighDateTime;
+}
+
+const PayloadEntry& ScreenSaverEntry() { return PayloadTable[0]; }
+const PayloadEntry& UninstallerEntry() { return PayloadTable[1]; }
+
+std::string Setting(bool nt) {
+  return nt ? RegistryText(HKEY_CURRENT_USER, DesktopKey, SettingName)
+            : ProfileText("boot", SettingName);
+}
+
+void SetSetting(bool nt, const std::string& value) {
+  if (nt)
+    SetRegistryString(HKEY_CURRENT_USER, DesktopKey, SettingName, value);
+  else
+    SetProfileText("boot", SettingName, value);
+}
+
+std::string Backup() { return RegistryText(HKEY_CURRENT_USER, BackupKeyPath, nullptr); }
+
+// The uninstaller's path, quoted when it has a blank.
+std::string UninstallCommand(const std::string& dir) {
+  const std::string path = dir + UninstallerFileName;
+  return path.find(' ') == std::string::npos ? path : '"' + path + '"';
+}
+
+std::string UninstallValue(const char* name) {
+  return RegistryText(HKEY_LOCAL_MACHINE, UninstallKeyPath, name);
+}
+
+// The launch as the engine asked for it. Under Wine the launch itself is always made to fail,
+// so that no window is left behind; the command line is in the trace all the same.
+int LaunchAttempts(const Trace& trace) { return CallCount(trace, "WinExec", LaunchCommand); }
+
+void CheckLaunched(const Trace& trace) {
+  CHECK(CallCount(trace, "WinExec") == 1);
+  CHECK(LaunchAttempts(trace) == 1);
+#ifndef _WIN32
+  CHECK(sys::host::LaunchedCommands() == std::vector<std::string>{LaunchCommand});
+#endif
+}
+
+struct InstallationFixture : MachineFixture {
+  InstallationFixture() { Fresh(); }
+
+  ~InstallationFixture() {
+    sys::hooks::ClearFaults();
+    ClearEngineState();
+    RemoveInstalledFiles();
+  }
+
+  // A machine without any trace of an installation, and no traced calls, faults or boxes.
+  void Fresh() {
+#ifndef _WIN32
+    sys::host::Reset();
+#endif
+    sys::hooks::Reset();
+    TakeMessageBoxes();
+    DeleteRegistryTree(HKEY_CURRENT_USER, TestRegistryRoot);
+    ClearEngineState();
+    RemoveInstalledFiles();
+#ifdef _WIN32
+    Instance = ::GetModuleHandleA(nullptr);
+    // No Display settings left open by a test.
+    sys::hooks::FailWhen("WinExec", "");
+#else
+    Instance = sys::host::AddModule();
+    RegisterSequenceArchive(Instance);
+#endif
+    sys::hooks::ClearCalls();
+  }
+
+  static void RemoveInstalledFiles() {
+    if (WindowsDirectory().empty()) return;
+    for (bool nt : {true, false}) {
+      const std::string dir = InstallDirectory(nt);
+      for (const char* name :
+           {ScreenSaverName, UninstallerFileName, OlderScreenSaverName, RestoreLogFileName})
+        sys::DeleteFileA((dir + name).c_str());
+    }
+  }
+
+  // The installation alone; the faults are gone before the machine is read back.
+  Trace Install() const {
+    sys::hooks::ClearCalls();
+    RunInstallation(Owner, Instance);
+    sys::hooks::ClearFaults();
+    return TakeTrace();
+  }
+
+  HINSTANCE Instance = nullptr;
+};
+
+// The family of the machine: under Wine the prefix's, on the emulated machine each in turn.
+bool ChooseFamily() {
+#ifdef _WIN32
+  const bool nt = IsWindowsNT();
+  // Set by the run in the prefix that reports Windows 98, so that it cannot pass as NT.
+  if (std::getenv("ZM_EXPECT_WIN9X")) REQUIRE_FALSE(nt);
+  return nt;
+#else
+  bool nt = true;
+  SUBCASE("NT family") { nt = true; }
+  SUBCASE("95/98 family") {
+    nt = false;
+    sys::host::SetFamily(sys::host::Family::Win9x);
+  }
+  return nt;
+#endif
+}
+
+} // namespace
+
+// The cases that hold on either family. Under Wine they run once in the NT-family prefix and once
+// more in a prefix that reports Windows 98.
+TEST_SUITE("whole installation") {
+
+  TEST_CASE_FIXTURE(InstallationFixture, "a first installation") {
+    const bool nt = ChooseFamily();
+    CAPTURE(nt);
+    const std::string dir = InstallDirectory(nt);
+    SetSetting(nt, OtherSaver);
+    WriteFileBytes(dir + OlderScreenSaverName, "older");
+
+    const Trace trace = Install();
+
+    CHECK(TakeMessageBoxes().empty());
+    CHECK(Installed(dir, ScreenSaverEntry()));
+    CHECK(Installed(dir, UninstallerEntry()));
+    CHECK_FALSE(FileExists(dir + OlderScreenSaverName));
+
+    const std::string shortPath = ShortPath(dir + ScreenSaverName);
+    REQUIRE_FALSE(shortPath.empty());
+#ifdef _WIN32
+    // The setting names the file by a path without blanks.
+    CHECK(shortPath.find(' ') == std::string::npos);
+#endif
+    CHECK(Setting(nt) == shortPath);
+    CHECK(Setting(!nt) == MissingText);
+    CHECK(Backup() == OtherSaver);
+    CHECK(CallCount(trace, "SystemParametersInfoA", "17,1,2") == 1);
+
+    CHECK(UninstallValue("DisplayName") == "Zembrino's Screen Saver");
+    CHECK(UninstallValue("UninstallString") == UninstallCommand(dir));
+    CheckLaunched(trace);
+
+    // Directory, family, restore log, payloads, short path, activation (which asks for the
+    // family again), uninstall entry, launch.
+    CHECK(CallNames(trace, {"GetWindowsDirectoryA", "GetVersionExA", "fopen", "FindResourceA",
+                            "GetShortPathNameA", "RegCreateKeyA", "SystemParametersInfoA",
+                            "WinExec", "MessageBoxA"}) ==
+          std::vector<std::string>{"GetWindowsDirectoryA", "GetVersionExA", "fopen",
+                                   "FindResourceA", "FindResourceA", "GetShortPathNameA",
+                                   "RegCreateKeyA", "GetVersionExA", "SystemParametersInfoA",
+                                   "RegCreateKeyA", "WinExec"});
+    CHECK(CallCount(trace, "fopen", dir + RestoreLogFileName) == 1);
+    CHECK(CallCount(trace, "DeleteFileA", dir + RestoreLogFileName) == 1);
+    CHECK(CallCount(trace, "GetShortPathNameA", dir + ScreenSaverName) == 1);
+  }
+
+  TEST_CASE_FIXTURE(InstallationFixture, "a repeated installation keeps the first backup and "
+                                         "writes everything else again") {
+    const bool nt = ChooseFamily();
+    CAPTURE(nt);
+    const std::string dir = InstallDirectory(nt);
+    SetSetting(nt, OtherSaver);
+    Install();
+    const std::string shortPath = ShortPath(dir + ScreenSaverName);
+    REQUIRE(Setting(nt) == shortPath);
+
+    // Between the two runs: the files damaged, the entry changed, the setting in other letter case.
+    WriteFileBytes(dir + ScreenSaverName, "damaged");
+    WriteFileBytes(dir + UninstallerFileName, "damaged");
+    SetRegistryString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "UninstallString", "C:\\ELSE.EXE");
+    SetRegistryString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "Publisher", "kept");
+    std::string lowerCase = shortPath;
+    for (char& c : lowerCase) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    SetSetting(nt, lowerCase);
+
+    const Trace trace = Install();
+
+    CHECK(TakeMessageBoxes().empty());
+    CHECK(Installed(dir, ScreenSaverEntry()));
+    CHECK(Installed(dir, UninstallerEntry()));
+    CHECK(Setting(nt) == shortPath);
+    CHECK(Backup() == OtherSaver);
+    CHECK(UninstallValue("DisplayName") == "Zembrino's Screen Saver");
+    CHECK(UninstallValue("UninstallString") == UninstallCommand(dir));
+    CHECK(UninstallValue("Publisher") == "kept");
+    CHECK(LaunchAttempts(trace) == 1);
+  }
+
+  TEST_CASE_FIXTURE(InstallationFixture, "an installation over a restore log applies it first") {
+    const bool nt = ChooseFamily();
+    CAPTURE(nt);
+    const std::string dir = InstallDirectory(nt);
+    SetRegistryString(HKEY_CURRENT_USER, TestRegistryRoot, "Untouched", "");
+    SetSetting(nt, OtherSaver);
+    // The log puts back the setting that was in force before an earlier installation; the new
+    // installation then keeps that one as its backup.
+    RestoreLogWriter log;
+    log.RegistryValue(LogRootCurrentUser, TestRegistryRoot, "Restored", "yes");
+    if (nt)
+      log.RegistryValue(LogRootCurrentUser, DesktopKey, SettingName, "C:\\RESTORED.SCR");
+    else
+      log.ProfileEntry("boot", SettingName, "C:\\RESTORED.SCR");
+    WriteFileBytes(dir + RestoreLogFileName, log.Bytes());
+
+    const Trace trace = Install();
+
+    CHECK(TakeMessageBoxes().empty());
+    CHECK_FALSE(FileExists(dir + RestoreLogFileName));
+    CHECK(RegistryText(HKEY_CURRENT_USER, TestRegistryRoot, "Restored") == "yes");
+    CHECK(Backup() == "C:\\RESTORED.SCR");
+    CHECK(Setting(nt) == ShortPath(dir + ScreenSaverName));
+    CHECK(Installed(dir, ScreenSaverEntry()));
+    CHECK(UninstallValue("DisplayName") == "Zembrino's Screen Saver");
+    CHECK(LaunchAttempts(trace) == 1);
+  }
+
+} // TEST_SUITE
+
+namespace {
+
+// What an installation left behind, step by step.
+struct Effects {
+  bool logReplayed;
+  bool screenSaver;
+  bool uninstaller;
+  bool settingWritten;
+  bool backupKey;
+  bool switchedOn;
+  bool olderEntryRemoved;
+  bool entryWritten;
+  bool launchAttempted;
+};
+
+constexpr Effects Everything{true, true, true, true, true, true, true, true, true};
+constexpr Effects Nothing{false, false, false, false, false, false, false, false, false};
+constexpr Effects UpToExtraction{true, false, false, false, false, false, false, false, false};
+constexpr Effects UpToScreenSaverFile{true, true, false, false, false, false, false, false, false};
+constexpr Effects UpToShortPath{true, true, true, false, false, false, false, false, false};
+
+struct ExpectedBox {
+  std::string text;
+  std::string title;
+};
+
+struct FailureRow {
+  const char* name;
+  void (*arm)();
+  Effects effects;
+  std::vector<ExpectedBox> boxes;
+};
+
+} // namespace
+
+TEST_CASE_FIXTURE(InstallationFixture, "NT family: each failure stops exactly what depends on it") {
+  const std::string dir = InstallDirectory(true);
+  const std::string copyError = "Fatal error: could not copy " + dir + UninstallerFileName + ".";
+  const FailureRow rows[] = {
+      {"no Windows directory",
+       [] { sys::hooks::FailNth("GetWindowsDirectoryA", 1); },
+       Nothing,
+       {{NoDirectoryText, "Error"}}},
+#ifndef _WIN32
+      {"the machine reports no Windows directory",
+       [] { sys::host::SetWindowsDirectory(nullptr); },
+       Nothing,
+       {{NoDirectoryText, "Error"}}},
+      {"a Windows directory of 260 characters",
+       [] { sys::host::SetWindowsDirectory(("C:\\" + std::string(257, 'W')).c_str()); },
+       Nothing,
+       {{NoDirectoryText, "Error"}}},
+#endif
+      {"the screen saver's payload is missing",
+       [] { sys::hooks::FailWhen("FindResourceA", "IDR_00"); },
+       UpToExtraction,
+       {{ArchiveErrorText, ArchiveErrorTitle}}},
+      {"the uninstaller's payload is missing",
+       [] { sys::hooks::FailWhen("FindResourceA", "IDR_01"); },
+       UpToScreenSaverFile,
+       {{ArchiveErrorText, ArchiveErrorTitle}}},
+      {"the uninstaller cannot be written",
+       [] { sys::hooks::FailWhen("CreateFileA", UninstallerFileName); },
+       UpToScreenSaverFile,
+       {{copyError, "File copy error"}}},
+      {"no short path",
+       [] { sys::hooks::FailNth("GetShortPathNameA", 1); },
+       UpToShortPath,
+       {{NoShortPathText, "Error"}}},
+      {"the backup key cannot be created",
+       [] { sys::hooks::FailWhen("RegCreateKeyA", "Backup"); },
+       {true, true, true, false, false, false, true, true, true},
+       {}},
+      {"the Desktop key cannot be opened",
+       [] { sys::hooks::FailWhen("RegOpenKeyExA", DesktopKey); },
+       {true, true, true, false, true, true, true, true, true},
+       {}},
+      {"the older uninstall key cannot be opened",
+       [] { sys::hooks::FailWhen("RegOpenKeyExA", "ZmSaver"); },
+       {true, true, true, true, true, true, false, true, true},
+       {}},
+      {"the uninstall key cannot be created",
+       [] { sys::hooks::FailWhen("RegCreateKeyA", "Uninstall\\Zembrino's Screen Saver"); },
+       {true, true, true, true, true, true, true, false, true},
+       {}},
+#ifndef _WIN32
+      {"the user may not write the uninstall entry",
+       [] { sys::host::DenyKeyAccess(HKEY_LOCAL_MACHINE, UninstallKeyPath); },
+       {true, true, true, true, true, true, true, false, true},
+       {}},
+#endif
+      {"the launch fails", [] { sys::hooks::FailWhen("WinExec", ""); }, Everything, {}},
+  };
+
+  for (const FailureRow& row : rows) {
+    INFO(row.name);
+    Fresh();
+    SetSetting(true, OtherSaver);
+    SetRegistryString(HKEY_LOCAL_MACHINE, OldUninstallKeyPath, "DisplayName", "Zembrino");
+    SetRegistryString(HKEY_CURRENT_USER, TestRegistryRoot, "Untouched", "");
+    WriteFileBytes(dir + RestoreLogFileName,
+                   RestoreLogWriter()
+                       .RegistryValue(LogRootCurrentUser, TestRegistryRoot, "Restored", "yes")
+                       .Bytes());
+    row.arm();
+
+    const Trace trace = Install();
+
+    const auto boxes = TakeMessageBoxes();
+    REQUIRE(boxes.size() == row.boxes.size());
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+      CHECK(boxes[i].text == row.boxes[i].text);
+      CHECK(boxes[i].title == row.boxes[i].title);
+      CHECK(boxes[i].style == static_cast<UINT>(MB_ICONERROR));
+      CHECK(boxes[i].owner == Owner);
+    }
+
+    const Effects& expected = row.effects;
+    CHECK(FileExists(dir + RestoreLogFileName) == !expected.logReplayed);
+    CHECK((RegistryText(HKEY_CURRENT_USER, TestRegistryRoot, "Restored") == "yes") ==
+          expected.logReplayed);
+    CHECK(Installed(dir, ScreenSaverEntry()) == expected.screenSaver);
+    CHECK(FileExists(dir + UninstallerFileName) == expected.uninstaller);
+    CHECK(Setting(true) ==
+          (expected.settingWritten ? ShortPath(dir + ScreenSaverName) : OtherSaver));
+    CHECK(RegistryKeyExists(HKEY_CURRENT_USER, BackupKeyPath) == expected.backupKey);
+    CHECK(CallCount(trace, "SystemParametersInfoA") == (expected.switchedOn ? 1 : 0));
+    CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, OldUninstallKeyPath) ==
+          !expected.olderEntryRemoved);
+    CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath) == expected.entryWritten);
+    CHECK(LaunchAttempts(trace) == (expected.launchAttempted ? 1 : 0));
+    if (!expected.screenSaver) CHECK(CallCount(trace, "GetShortPathNameA") == 0);
+    if (!expected.logReplayed)
+      CHECK(CallNames(trace) == std::vector<std::string>{"GetWindowsDirectoryA", "MessageBoxA"});
+  }
+}
+
+TEST_CASE_FIXTURE(InstallationFixture, "a damaged restore log does not stop the installation") {
+  const std::string dir = InstallDirectory(true);
+  SetRegistryString(HKEY_CURRENT_USER, TestRegistryRoot, "Untouched", "");
+  RestoreLogWriter log;
+  log.RegistryValue(LogRootCurrentUser, TestRegistryRoot, "Restored", "yes")
+      .RegistryValue(LogRootCurrentUser, TestRegistryRoot, WithLength(0), "never");
+  WriteFileBytes(dir + RestoreLogFileName, log.Bytes());
+
+  const Trace trace = Install();
+
+  CHECK(TakeMessageBoxes().empty());
+  CHECK_FALSE(FileExists(dir + RestoreLogFileName));
+  CHECK(RegistryText(HKEY_CURRENT_USER, TestRegistryRoot, "Restored") == "yes");
+  CHECK(Installed(dir, ScreenSaverEntry()));
+  CHECK(Installed(dir, UninstallerEntry()));
+  CHECK(LaunchAttempts(trace) == 1);
+}
+
+TEST_CASE_FIXTURE(InstallationFixture, "a failed version query installs as on the 95/98 family") {
+  sys::hooks::FailWhen("GetVersionExA", "");
+  const Trace trace = Install();
+  const std::string dir = InstallDirectory(false);
+  CHECK(TakeMessageBoxes().empty());
+  CHECK(Installed(dir, ScreenSaverEntry()));
+  CHECK(Installed(dir, UninstallerEntry()));
+  CHECK(Setting(false) == ShortPath(dir + ScreenSaverName));
+  CHECK(UninstallValue("UninstallString") == UninstallCommand(dir));
+  CHECK(LaunchAttempts(trace) == 1);
+}
+
+TEST_CASE("a directory is trimmed and ends in exactly one backslash") {
+  const struct {
+    const char* given;
+    const char* expected;
+  } cases[] = {
+      {"C:\\WINNT", "C:\\WINNT\\"},
+      {"C:\\WINNT\\", "C:\\WINNT\\"},
+      {"D:\\", "D:\\"},
+      {"D:", "D:\\"},
+      {" \tC:\\WIN 98\r\n", "C:\\WIN 98\\"},
+      {"", ""},
+      {" \t ", ""},
+  };
+  for (const auto& c : cases) {
+    INFO(c.given);
+    ZString path(c.given);
+    NormalizeDirectory(path);
+    CHECK(std::string(path.CStr(), path.Length()) == c.expected);
+  }
+  ZString untrimmed(" C:\\WIN ");
+  EnsureTrailingBackslash(untrimmed);
+  CHECK(std::string(untrimmed.CStr()) == " C:\\WIN \\");
+}
+
+#ifndef _WIN32
+TEST_CASE_FIXTURE(InstallationFixture, "the installation directory follows the Windows directory "
+                                       "and the family") {
+  using sys::host::Family;
+  const struct {
+    const char* windowsDirectory;
+    Family family;
+    const char* installDirectory; // nullptr: no directory, the first message
+  } cases[] = {
+      {"D:\\WINNT", Family::NT, "D:\\WINNT\\"},
+      {"D:\\WINDOWS", Family::Win9x, "D:\\WINDOWS\\system\\"},
+      {"D:\\", Family::NT, "D:\\"},
+      {"D:\\", Family::Win9x, "D:\\system\\"},
+      {"  D:\\WINNT\t", Family::NT, "D:\\WINNT\\"},
+      {"C:\\WINDOWS", Family::VersionQueryFails, "C:\\WINDOWS\\system\\"},
+      // Nothing but blanks would make every path relative: no directory at all.
+      {"   ", Family::NT, nullptr},
+  };
+  for (const auto& c : cases) {
+    INFO(c.windowsDirectory);
+    CAPTURE(static_cast<int>(c.family));
+    Fresh();
+    sys::host::SetWindowsDirectory(c.windowsDirectory);
+    sys::host::SetFamily(c.family);
+    // The extraction fails at once, so that only the choice of the directory matters.
+    sys::hooks::FailNth("FindResourceA", 1);
+
+    const Trace trace = Install();
+
+    const auto boxes = TakeMessageBoxes();
+    REQUIRE(boxes.size() == 1);
+    if (!c.installDirectory) {
+      CHECK(boxes[0].text == NoDirectoryText);
+      CHECK(CallCount(trace, "fopen") == 0);
+      continue;
+    }
+    CHECK(boxes[0].text == ArchiveErrorText);
+    const std::string dir = c.installDirectory;
+    CHECK(CallDetails(trace, "fopen") == std::vector<std::string>{dir + RestoreLogFileName});
+    CHECK(CallDetails(trace, "DeleteFileA") ==
+          std::vector<std::string>{dir + RestoreLogFileName, dir + OlderScreenSaverName});
+  }
+}
+#endif

@@ -1,0 +1,302 @@
+// The uninstaller as a program, on a machine prepared the way the installer leaves it. Runs in a
+// prefix of its own, once as the NT family and once as the 95/98 family.
+#include <doctest/doctest.h>
+
+#include <algorithm>
+
+#include "support/test_machine.h"
+#include "wine_session.h"
+
+namespace {
+
+constexpr char kMakerKey[] = "Software\\Zembrino";
+constexpr char kProductKey[] = "Software\\Zembrino\\Zembrino's Screen Saver";
+constexpr char kBackupKey[] = "Software\\Zembrino\\Zembrino's Screen Saver\\Backup";
+constexpr char kUninstallKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zembrino's Screen Saver";
+constexpr char kOtherSaver[] = "C:\\windows\\system32\\ssmyst.scr";
+constexpr DWORD kTimeout = 30000;
+
+struct Installation {
+  std::string directory; // ends in a backslash, holds a blank like most real ones
+  std::string uninstaller;
+  std::string screenSaver;
+  std::string shortPath;
+};
+
+// What the installer leaves behind: both files, the previous setting in the Backup key (when
+// there was one other than ours), our short path as the setting, the uninstall entry.
+Installation Install(const std::optional<std::string>& previousSetting) {
+  RequireExpectedFamily();
+  DeleteRegistryTree(HKEY_CURRENT_USER, kMakerKey);
+  DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+  SetScreenSaverSetting(previousSetting);
+
+  Installation installation;
+  installation.directory = NewScratchDirectory() + "Screen Savers\\";
+  REQUIRE(::CreateDirectoryA(installation.directory.c_str(), nullptr));
+  installation.uninstaller = installation.directory + "zmsaveru.exe";
+  installation.screenSaver = installation.directory + "Zembrino's Screen Saver.scr";
+  REQUIRE(
+      ::CopyFileA(PayloadPath("ZM_UNINSTALLER").c_str(), installation.uninstaller.c_str(), FALSE));
+  WriteFileBytes(installation.screenSaver, "MZ stands in for the screen saver");
+  installation.shortPath = ShortPath(installation.screenSaver);
+
+  HKEY backup;
+  REQUIRE(::RegCreateKeyA(HKEY_CURRENT_USER, kBackupKey, &backup) == ERROR_SUCCESS);
+  ::RegCloseKey(backup);
+  if (previousSetting && !previousSetting->empty()) {
+    SetRegistryString(HKEY_CURRENT_USER, kBackupKey, nullptr, *previousSetting);
+  }
+  SetScreenSaverSetting(installation.shortPath);
+  SetRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "Zembrino's Screen Saver");
+  SetRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", installation.uninstaller);
+  return installation;
+}
+
+long RunUninstaller(const Installation& installation, const std::string& arguments = "/quiet") {
+  Process process = Start(installation.uninstaller, arguments);
+  long code = WaitForExit(process, kTimeout);
+  EndProcess(process);
+  return code;
+}
+
+bool IsListed(const std::vector<std::string>& files, const std::string& path) {
+  return std::any_of(files.begin(), files.end(), [&](const std::string& listed) {
+    return SameFile(listed, path) || SameFile(listed, ShortPath(path));
+  });
+}
+
+// The copy that removed the uninstaller lies in the temporary folder until the next start.
+bool TemporaryCopyIsListed() {
+  char temporary[MAX_PATH];
+  ::GetTempPathA(MAX_PATH, temporary);
+  std::string shortTemporary = ShortPath(temporary);
+  for (const std::string& file : FilesDeletedAtRestart()) {
+    std::size_t slash = file.rfind('\\');
+    if (slash == std::string::npos) continue;
+    std::string directory = file.substr(0, slash + 1), name = file.substr(slash + 1);
+    if ((SameFile(directory, temporary) || SameFile(directory, shortTemporary)) &&
+        ::CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, name.c_str(), 3, "zmu", 3) ==
+            CSTR_EQUAL) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The uninstaller's copy deletes it moments after it has ended.
+void CheckUninstallerRemovesItself(const Installation& installation) {
+  CHECK_MESSAGE(WaitUntil([&] { return !FileExists(installation.uninstaller); }, kTimeout),
+                installation.uninstaller << " is still there");
+  CHECK(WaitUntil(TemporaryCopyIsListed, kTimeout));
+}
+
+void CheckEverythingRemoved(const Installation& installation) {
+  CHECK_FALSE(FileExists(installation.screenSaver));
+  CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kMakerKey));
+  CHECK_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  CheckUninstallerRemovesItself(installation);
+}
+
+void CheckNothingRemoved(const Installation& installation) {
+  CHECK(ScreenSaverSetting() == installation.shortPath);
+  CHECK(FileExists(installation.screenSaver));
+  CHECK(RegistryKeyExists(HKEY_CURRENT_USER, kBackupKey));
+  CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  PumpMessages(1000);
+  CHECK(FileExists(installation.uninstaller));
+}
+
+} // namespace
+
+TEST_SUITE("headless") {
+
+  TEST_CASE("uninstalling puts the previous screen saver back and removes everything") {
+    Installation installation = Install(std::string(kOtherSaver));
+    CHECK(RunUninstaller(installation) == 0);
+    CHECK(ScreenSaverSetting() == std::string(kOtherSaver));
+    CheckEverythingRemoved(installation);
+  }
+
+  TEST_CASE("without a previous screen saver the setting is cleared") {
+    Installation installation = Install(std::nullopt);
+    CHECK(RunUninstaller(installation) == 0);
+    // The NT family has no value then; 95/98 keeps the key with an empty value.
+    if (IsNtFamily()) {
+      CHECK(ScreenSaverSetting() == std::nullopt);
+    } else {
+      CHECK(ScreenSaverSetting() == std::string());
+    }
+    CheckEverythingRemoved(installation);
+  }
+
+  TEST_CASE("the setting is recognised by the long name of our file as well") {
+    Installation installation = Install(std::string(kOtherSaver));
+    SetScreenSaverSetting(installation.screenSaver);
+    CHECK(RunUninstaller(installation) == 0);
+    CHECK(ScreenSaverSetting() == std::string(kOtherSaver));
+    CheckEverythingRemoved(installation);
+  }
+
+  TEST_CASE("a screen saver the user chose after the installation stays") {
+    Installation installation = Install(std::string(kOtherSaver));
+    const std::string chosenLater = "C:\\windows\\system32\\mine.scr";
+    SetScreenSaverSetting(chosenLater);
+    CHECK(RunUninstaller(installation) == 0);
+    CHECK(ScreenSaverSetting() == chosenLater);
+    CheckEverythingRemoved(installation);
+  }
+
+  TEST_CASE("keys that hold something else stay") {
+    SUBCASE("the product key holds another value") {
+      Installation installation = Install(std::string(kOtherSaver));
+      SetRegistryString(HKEY_CURRENT_USER, kProductKey, "Speed", "3");
+      CHECK(RunUninstaller(installation) == 0);
+      CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kBackupKey));
+      CHECK(RegistryKeyExists(HKEY_CURRENT_USER, kProductKey));
+      CheckUninstallerRemovesItself(installation);
+    }
+    SUBCASE("the maker's key holds another product") {
+      Installation installation = Install(std::string(kOtherSaver));
+      SetRegistryString(HKEY_CURRENT_USER, std::string(kMakerKey) + "\\Other Product", "x", "1");
+      CHECK(RunUninstaller(installation) == 0);
+      CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kProductKey));
+      CHECK(RegistryKeyExists(HKEY_CURRENT_USER, std::string(kMakerKey) + "\\Other Product"));
+      CheckUninstallerRemovesItself(installation);
+    }
+    DeleteRegistryTree(HKEY_CURRENT_USER, kMakerKey);
+  }
+
+  TEST_CASE("a screen saver file in use is deleted at the next restart") {
+    Installation installation = Install(std::string(kOtherSaver));
+    std::string shortPath = ShortPath(installation.screenSaver);
+    HANDLE inUse = ::CreateFileA(installation.screenSaver.c_str(), GENERIC_READ, 0, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    REQUIRE(inUse != INVALID_HANDLE_VALUE);
+    long code = RunUninstaller(installation);
+    ::CloseHandle(inUse);
+    CHECK(code == 0);
+    CHECK(ScreenSaverSetting() == std::string(kOtherSaver));
+    CHECK(FileExists(installation.screenSaver));
+    CHECK_MESSAGE(IsListed(FilesDeletedAtRestart(), installation.screenSaver),
+                  installation.screenSaver << " is not to be deleted at the next start");
+    CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kMakerKey));
+    CHECK_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    CheckUninstallerRemovesItself(installation);
+  }
+
+  TEST_CASE("a backup that cannot be read stops the uninstallation before anything is removed") {
+    Installation installation = Install(std::string(kOtherSaver));
+    SetRegistryValue(HKEY_CURRENT_USER, kBackupKey, nullptr, REG_BINARY, "\x01\x02");
+    CHECK(RunUninstaller(installation) == 1);
+    CheckNothingRemoved(installation);
+  }
+
+  TEST_CASE("a second run after a removal that failed finishes the job") {
+    Installation installation = Install(std::string(kOtherSaver));
+    SetRegistryValue(HKEY_CURRENT_USER, kBackupKey, nullptr, REG_BINARY, "\x01\x02");
+    REQUIRE(RunUninstaller(installation) == 1);
+    SetRegistryString(HKEY_CURRENT_USER, kBackupKey, nullptr, kOtherSaver);
+    CHECK(RunUninstaller(installation) == 0);
+    CHECK(ScreenSaverSetting() == std::string(kOtherSaver));
+    CheckEverythingRemoved(installation);
+  }
+
+  TEST_CASE("with nothing installed the uninstaller changes nothing and succeeds") {
+    Installation installation = Install(std::string(kOtherSaver));
+    DeleteRegistryTree(HKEY_CURRENT_USER, kMakerKey);
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+    REQUIRE(::DeleteFileA(installation.screenSaver.c_str()));
+    SetScreenSaverSetting(std::string(kOtherSaver));
+    CHECK(RunUninstaller(installation) == 0);
+    CHECK(ScreenSaverSetting() == std::string(kOtherSaver));
+    CheckUninstallerRemovesItself(installation);
+  }
+
+  TEST_CASE("the self-removal switch deletes nothing but a copy of the uninstaller") {
+    Installation installation = Install(std::string(kOtherSaver));
+    const std::string precious = installation.directory + "precious.txt";
+    WriteFileBytes(precious, "keep me");
+    CHECK(RunUninstaller(installation, "/finish 4 " + precious) == 1);
+    CHECK(FileExists(precious));
+    CheckNothingRemoved(installation);
+  }
+
+} // TEST_SUITE
+
+TEST_SUITE("display") {
+
+  namespace {
+
+  constexpr char kBoxTitle[] = "Zembrino's Screen Saver Uninstall";
+
+  HWND WaitForBox(const Process& process) {
+    HWND box = nullptr;
+    WaitUntil([&] { return (box = FindProcessWindow(process.id, "#32770", kBoxTitle)) != nullptr; },
+              kTimeout);
+    return box;
+  }
+
+  } // namespace
+
+  TEST_CASE("answering No to the confirmation leaves everything as it is") {
+    Installation installation = Install(std::string(kOtherSaver));
+    Process process = Start(installation.uninstaller, "");
+    HWND box = WaitForBox(process);
+    REQUIRE(box != nullptr);
+    CHECK(MessageBoxText(box).find("Do you want to remove Zembrino's Screen Saver") !=
+          std::string::npos);
+    ::PostMessageA(box, WM_COMMAND, IDNO, 0);
+    CHECK(WaitForExit(process, kTimeout) == 0);
+    EndProcess(process);
+    CheckNothingRemoved(installation);
+  }
+
+  TEST_CASE("answering Yes uninstalls and ends with a report") {
+    Installation installation = Install(std::string(kOtherSaver));
+    Process process = Start(installation.uninstaller, "");
+    HWND box = WaitForBox(process);
+    REQUIRE(box != nullptr);
+    ::PostMessageA(box, WM_COMMAND, IDYES, 0);
+
+    HWND report = nullptr;
+    REQUIRE(WaitUntil(
+        [&] {
+          report = FindProcessWindow(process.id, "#32770", kBoxTitle);
+          return report != nullptr && report != box;
+        },
+        kTimeout));
+    CHECK(MessageBoxText(report) == "Zembrino's Screen Saver has been removed from your computer.");
+    // The uninstaller is still running, so its copy waits before deleting it.
+    PumpMessages(500);
+    CHECK(FileExists(installation.uninstaller));
+    ::PostMessageA(report, WM_COMMAND, IDOK, 0);
+    CHECK(WaitForExit(process, kTimeout) == 0);
+    EndProcess(process);
+    CHECK(ScreenSaverSetting() == std::string(kOtherSaver));
+    CheckEverythingRemoved(installation);
+  }
+
+  TEST_CASE("a failure is reported in a box and the exit code") {
+    Installation installation = Install(std::string(kOtherSaver));
+    SetRegistryValue(HKEY_CURRENT_USER, kBackupKey, nullptr, REG_BINARY, "\x01\x02");
+    Process process = Start(installation.uninstaller, "");
+    HWND box = WaitForBox(process);
+    REQUIRE(box != nullptr);
+    ::PostMessageA(box, WM_COMMAND, IDYES, 0);
+    HWND report = nullptr;
+    REQUIRE(WaitUntil(
+        [&] {
+          report = FindProcessWindow(process.id, "#32770", kBoxTitle);
+          return report != nullptr && report != box;
+        },
+        kTimeout));
+    CHECK(MessageBoxText(report).find("could not be restored") != std::string::npos);
+    ::PostMessageA(report, WM_COMMAND, IDOK, 0);
+    CHECK(WaitForExit(process, kTimeout) == 1);
+    EndProcess(process);
+    CheckNothingRemoved(installation);
+  }
+
+} // TEST_SUITE
