@@ -24,6 +24,7 @@ namespace sys {
 // Platform family and directories.
 BOOL GetVersionExA(LPOSVERSIONINFOA info);
 UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
+UINT GetSystemDirectoryA(LPSTR buffer, UINT size);
 DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size);
 
 // Resources of a module.

@@ -1,5 +1,7 @@
 #include "install/installation.h"
 
+#include <cstring>
+
 #include "foundation/platform_family.h"
 #include "install/payload_archive.h"
 #include "install/restore_log.h"
@@ -11,8 +13,11 @@ namespace {
 constexpr char ScreenSaverFileName[] = "Zembrino's Screen Saver.scr";
 // The 95/98 family keeps screen savers in the system subdirectory of the Windows directory.
 constexpr char Win9xSubdirectory[] = "system\\";
-// Opens the Display settings at their screen saver page.
-constexpr char DisplaySettingsCommand[] = "rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,1";
+// Opens the Display settings at their screen saver page. The program is named by its full path:
+// a downloaded installer runs from a folder that others can write to, and a bare "rundll32.exe"
+// would be looked for there first.
+constexpr char DisplaySettingsProgram[] = "rundll32.exe";
+constexpr char DisplaySettingsArguments[] = " shell32.dll,Control_RunDLL desk.cpl,,1";
 
 constexpr char ErrorTitle[] = "Error";
 constexpr char NoDirectoryText[] = "Error determining installation directory. Please\n"
@@ -27,6 +32,26 @@ int PathLength(DWORD answer) { return answer < MAX_PATH ? static_cast<int>(answe
 void ReadWindowsDirectory(ZString& directory) {
   const UINT answer = sys::GetWindowsDirectoryA(directory.GetBuffer(MAX_PATH), MAX_PATH);
   directory.ReleaseBuffer(PathLength(answer));
+}
+
+// rundll32.exe lives in the system directory on the NT family and in the Windows directory on
+// the 95/98 family. Empty when the directory is unknown.
+void ReadDisplaySettingsCommand(bool nt, const ZString& windowsDir, ZString& command) {
+  ZString programDir;
+  if (nt) {
+    const UINT answer = sys::GetSystemDirectoryA(programDir.GetBuffer(MAX_PATH), MAX_PATH);
+    programDir.ReleaseBuffer(PathLength(answer));
+    NormalizeDirectory(programDir);
+  } else {
+    programDir.Assign(windowsDir);
+  }
+  if (programDir.Length() == 0) return;
+  const ZString program = programDir.Concat(DisplaySettingsProgram);
+  const bool quoted = std::strchr(program.CStr(), ' ') != nullptr;
+  if (quoted) command.Append('"');
+  command.Append(program.CStr());
+  if (quoted) command.Append('"');
+  command.Append(DisplaySettingsArguments);
 }
 
 // The path the system settings name the screen saver by: the short form, without blanks.
@@ -56,7 +81,9 @@ void RunInstallation(HWND owner, HINSTANCE instance) {
     sys::MessageBoxA(owner, NoDirectoryText, ErrorTitle, MB_ICONERROR);
     return;
   }
-  if (!IsWindowsNT()) installDir.Append(Win9xSubdirectory);
+  const ZString windowsDir(installDir);
+  const bool nt = IsWindowsNT();
+  if (!nt) installDir.Append(Win9xSubdirectory);
 
   ReplayRestoreLog(installDir);
 
@@ -72,5 +99,9 @@ void RunInstallation(HWND owner, HINSTANCE instance) {
 
   ActivateScreenSaver(screenSaverPath);
   RegisterUninstall(installDir);
-  sys::WinExec(DisplaySettingsCommand, SW_SHOWNORMAL);
+  ZString command;
+  ReadDisplaySettingsCommand(nt, windowsDir, command);
+  // Better not to open the settings at all than to run whatever "rundll32.exe" the current
+  // folder holds.
+  if (command.Length() > 0) sys::WinExec(command.CStr(), SW_SHOWNORMAL);
 }

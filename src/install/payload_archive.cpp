@@ -101,7 +101,6 @@ bool ExtractPayload(const BYTE* stored, DWORD storedSize, const ZString& targetP
   stream.avail_in = storedSize;
   inflateInit(&stream);
 
-  std::uint32_t sum = AdlerStart();
   bool writeFailed = false;
   int result = Z_OK;
   do {
@@ -118,9 +117,11 @@ bool ExtractPayload(const BYTE* stored, DWORD storedSize, const ZString& targetP
         writeFailed = true;
         break;
       }
-      sum = AddToAdler(sum, buffer.get(), produced);
     }
   } while (result == Z_OK);
+  // inflate keeps the Adler-32 of everything it has produced, and every byte it produced has
+  // been written: that is the sum of the written bytes, without a second pass over them.
+  const auto sum = static_cast<std::uint32_t>(stream.adler);
   inflateEnd(&stream);
 
   if (!writeFailed && result == Z_STREAM_END && sum == inflatedAdler) {

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "res/resource.h"
+#include "wizard/common_controls.h"
 #include "wizard/installer_wizard.h"
 #include "wizard/page_guard.h"
 
@@ -26,7 +27,8 @@ int RunInstaller(HINSTANCE instance) {
   std::set_new_handler(&OutOfMemoryHandler);
   ClearWizardFailure();
   try {
-    InitCommonControls();
+    // Without the library there is no wizard to show; the program ends as after a cancel.
+    InitCommonControlsFromSystem();
     InstallerWizard wizard(instance, nullptr, IDI_WIZARD);
     // Finished or cancelled, the program ends the same way.
     wizard.Run(0);

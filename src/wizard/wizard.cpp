@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "wizard/common_controls.h"
+
 namespace {
 
 // The header is handed over as the platform's own type, whose first 40 bytes it matches.
@@ -51,6 +53,6 @@ WizardHeaderRecord Wizard::BuildRecords(int startPage,
 bool Wizard::Run(int startPage) {
   std::vector<WizardPageRecord> records;
   WizardHeaderRecord header = BuildRecords(startPage, records);
-  INT_PTR result = PropertySheetA(reinterpret_cast<LPCPROPSHEETHEADERA>(&header));
+  INT_PTR result = RunPropertySheet(reinterpret_cast<LPCPROPSHEETHEADERA>(&header));
   return result > 0;
 }

@@ -25,7 +25,6 @@ const HWND Owner = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(0x5150));
 
 constexpr char ScreenSaverName[] = "Zembrino's Screen Saver.scr";
 constexpr char OlderScreenSaverName[] = "Zembrino's Screensaver.scr";
-constexpr char LaunchCommand[] = "rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,1";
 constexpr char OtherSaver[] = "C:\\OTHER\\OLD.SCR";
 constexpr char NoDirectoryText[] = "Error determining installation directory. Please\n"
                                    "reboot your computer and try installing again.";
@@ -43,6 +42,19 @@ std::string WindowsDirectory() {
 }
 
 std::string InstallDirectory(bool nt) { return WindowsDirectory() + (nt ? "" : "system\\"); }
+
+// The Display settings, opened through the rundll32.exe of the system directory on the NT family
+// and of the Windows directory on the 95/98 family (these test machines have no blank in either).
+std::string LaunchCommand(bool nt) {
+  std::string directory = WindowsDirectory();
+  if (nt) {
+    char buffer[MAX_PATH];
+    const UINT length = sys::GetSystemDirectoryA(buffer, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return "(no system directory)";
+    directory = std::string(buffer, length) + "\\";
+  }
+  return directory + "rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,1";
+}
 
 std::string ShortPath(const std::string& path) {
   char buffer[MAX_PATH];
@@ -95,13 +107,18 @@ std::string UninstallValue(const char* name) {
 
 // The launch as the engine asked for it. Under Wine the launch itself is always made to fail,
 // so that no window is left behind; the command line is in the trace all the same.
-int LaunchAttempts(const Trace& trace) { return CallCount(trace, "WinExec", LaunchCommand); }
+int LaunchAttempts(const Trace& trace, bool nt) {
+  int count = 0;
+  for (const std::string& command : CallDetails(trace, "WinExec"))
+    if (command == LaunchCommand(nt)) ++count;
+  return count;
+}
 
-void CheckLaunched(const Trace& trace) {
+void CheckLaunched(const Trace& trace, bool nt) {
   CHECK(CallCount(trace, "WinExec") == 1);
-  CHECK(LaunchAttempts(trace) == 1);
+  CHECK(LaunchAttempts(trace, nt) == 1);
 #ifndef _WIN32
-  CHECK(sys::host::LaunchedCommands() == std::vector<std::string>{LaunchCommand});
+  CHECK(sys::host::LaunchedCommands() == std::vector<std::string>{LaunchCommand(nt)});
 #endif
 }
 
@@ -207,7 +224,7 @@ TEST_SUITE("whole installation") {
 
     CHECK(UninstallValue("DisplayName") == "Zembrino's Screen Saver");
     CHECK(UninstallValue("UninstallString") == UninstallCommand(dir));
-    CheckLaunched(trace);
+    CheckLaunched(trace, nt);
 
     // Directory, family, restore log, payloads, short path, activation (which asks for the
     // family again), uninstall entry, launch.
@@ -252,7 +269,7 @@ TEST_SUITE("whole installation") {
     CHECK(UninstallValue("DisplayName") == "Zembrino's Screen Saver");
     CHECK(UninstallValue("UninstallString") == UninstallCommand(dir));
     CHECK(UninstallValue("Publisher") == "kept");
-    CHECK(LaunchAttempts(trace) == 1);
+    CHECK(LaunchAttempts(trace, nt) == 1);
   }
 
   TEST_CASE_FIXTURE(InstallationFixture, "an installation over a restore log applies it first") {
@@ -280,7 +297,7 @@ TEST_SUITE("whole installation") {
     CHECK(Setting(nt) == ShortPath(dir + ScreenSaverName));
     CHECK(Installed(dir, ScreenSaverEntry()));
     CHECK(UninstallValue("DisplayName") == "Zembrino's Screen Saver");
-    CHECK(LaunchAttempts(trace) == 1);
+    CHECK(LaunchAttempts(trace, nt) == 1);
   }
 
 } // TEST_SUITE
@@ -415,7 +432,7 @@ TEST_CASE_FIXTURE(InstallationFixture, "NT family: each failure stops exactly wh
     CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, OldUninstallKeyPath) ==
           !expected.olderEntryRemoved);
     CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath) == expected.entryWritten);
-    CHECK(LaunchAttempts(trace) == (expected.launchAttempted ? 1 : 0));
+    CHECK(LaunchAttempts(trace, true) == (expected.launchAttempted ? 1 : 0));
     if (!expected.screenSaver) CHECK(CallCount(trace, "GetShortPathNameA") == 0);
     if (!expected.logReplayed)
       CHECK(CallNames(trace) == std::vector<std::string>{"GetWindowsDirectoryA", "MessageBoxA"});
@@ -437,7 +454,7 @@ TEST_CASE_FIXTURE(InstallationFixture, "a damaged restore log does not stop the 
   CHECK(RegistryText(HKEY_CURRENT_USER, TestRegistryRoot, "Restored") == "yes");
   CHECK(Installed(dir, ScreenSaverEntry()));
   CHECK(Installed(dir, UninstallerEntry()));
-  CHECK(LaunchAttempts(trace) == 1);
+  CHECK(LaunchAttempts(trace, true) == 1);
 }
 
 TEST_CASE_FIXTURE(InstallationFixture, "a failed version query installs as on the 95/98 family") {
@@ -449,7 +466,7 @@ TEST_CASE_FIXTURE(InstallationFixture, "a failed version query installs as on th
   CHECK(Installed(dir, UninstallerEntry()));
   CHECK(Setting(false) == ShortPath(dir + ScreenSaverName));
   CHECK(UninstallValue("UninstallString") == UninstallCommand(dir));
-  CHECK(LaunchAttempts(trace) == 1);
+  CHECK(LaunchAttempts(trace, false) == 1);
 }
 
 TEST_CASE("a directory is trimmed and ends in exactly one backslash") {
@@ -517,6 +534,50 @@ TEST_CASE_FIXTURE(InstallationFixture, "the installation directory follows the W
     CHECK(CallDetails(trace, "fopen") == std::vector<std::string>{dir + RestoreLogFileName});
     CHECK(CallDetails(trace, "DeleteFileA") ==
           std::vector<std::string>{dir + RestoreLogFileName, dir + OlderScreenSaverName});
+  }
+}
+#endif
+
+#ifndef _WIN32
+TEST_CASE_FIXTURE(InstallationFixture, "the Display settings are opened through the full path of "
+                                       "the platform's own rundll32.exe") {
+  using sys::host::Family;
+  const struct {
+    const char* windowsDirectory;
+    Family family;
+    bool systemDirectoryFails;
+    const char* command; // nullptr: nothing is launched
+  } cases[] = {
+      {"C:\\WINDOWS", Family::NT, false,
+       "C:\\WINDOWS\\system32\\rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,1"},
+      {"C:\\WINDOWS", Family::Win9x, false,
+       "C:\\WINDOWS\\rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,1"},
+      {"C:\\WINDOWS", Family::VersionQueryFails, false,
+       "C:\\WINDOWS\\rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,1"},
+      {"D:\\MY WIN", Family::NT, false,
+       "\"D:\\MY WIN\\system32\\rundll32.exe\" shell32.dll,Control_RunDLL desk.cpl,,1"},
+      {"D:\\MY WIN", Family::Win9x, false,
+       "\"D:\\MY WIN\\rundll32.exe\" shell32.dll,Control_RunDLL desk.cpl,,1"},
+      // A bare "rundll32.exe" would be searched for in the installer's folder first.
+      {"C:\\WINDOWS", Family::NT, true, nullptr},
+  };
+  for (const auto& c : cases) {
+    INFO(c.windowsDirectory);
+    CAPTURE(static_cast<int>(c.family));
+    CAPTURE(c.systemDirectoryFails);
+    Fresh();
+    sys::host::SetWindowsDirectory(c.windowsDirectory);
+    sys::host::SetFamily(c.family);
+    if (c.systemDirectoryFails) sys::hooks::FailNth("GetSystemDirectoryA", 1);
+
+    const Trace trace = Install();
+
+    CHECK(TakeMessageBoxes().empty());
+    CHECK(UninstallValue("DisplayName") == "Zembrino's Screen Saver");
+    const std::vector<std::string> expected =
+        c.command ? std::vector<std::string>{c.command} : std::vector<std::string>{};
+    CHECK(CallDetails(trace, "WinExec") == expected);
+    CHECK(sys::host::LaunchedCommands() == expected);
   }
 }
 #endif

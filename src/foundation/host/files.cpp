@@ -144,6 +144,12 @@ void ResetFiles() {
 
 } // namespace host::detail
 
+namespace host {
+
+int OpenFileHandles() { return static_cast<int>(State().handles.size() + State().streams.size()); }
+
+} // namespace host
+
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
                    DWORD disposition, DWORD flagsAndAttributes, HANDLE templateFile) {
   static_cast<void>(security);

@@ -20,6 +20,7 @@ void SetFamily(Family family);
 
 // nullptr: the machine reports no Windows directory at all. The text is returned as given, so
 // a text of 260 characters or more shows the "buffer too small" answer.
+// The system directory follows it: "system32" below it on the NT family, "SYSTEM" on 95/98.
 void SetWindowsDirectory(const char* path);
 
 // The host file that stands for a Windows path (drive letter folders under the sandbox root).
@@ -46,5 +47,12 @@ struct ParameterCall {
 std::vector<ParameterCall> SystemParameterCalls();
 // Closes of predefined root handles (the real platform ignores them; the engine must not make them).
 int PredefinedRootCloses();
+
+// For before-and-after comparisons: every key ("HKEY_CURRENT_USER\Software") and every value
+// ("HKEY_CURRENT_USER\Software [name] = type:bytes") of the registry, one line each, in order.
+std::vector<std::string> RegistryDump();
+// Handles and streams that are open now: registry keys, and files with the run-time streams.
+int OpenRegistryHandles();
+int OpenFileHandles();
 
 } // namespace sys::host

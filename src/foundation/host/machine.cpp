@@ -39,6 +39,14 @@ std::string Trimmed(const std::string& text) {
   return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
+// Too small: the buffer is left alone and the size it would need, NUL included, returned.
+UINT CopyDirectory(const std::string& directory, LPSTR buffer, UINT size) {
+  auto length = static_cast<UINT>(directory.size());
+  if (buffer == nullptr || size <= length) return length + 1;
+  std::memcpy(buffer, directory.c_str(), length + 1);
+  return length;
+}
+
 } // namespace
 
 void Reset() {
@@ -167,11 +175,22 @@ UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) {
     host::detail::SetError(ERROR_PATH_NOT_FOUND);
     return 0;
   }
-  auto length = static_cast<UINT>(directory.size());
-  // Too small: the buffer is left alone and the size it would need, NUL included, returned.
-  if (buffer == nullptr || size <= length) return length + 1;
-  std::memcpy(buffer, directory.c_str(), length + 1);
-  return length;
+  return host::CopyDirectory(directory, buffer, size);
+}
+
+UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
+  DWORD error = 0;
+  if (host::detail::Fails("GetSystemDirectoryA", "", ERROR_PATH_NOT_FOUND, &error)) return 0;
+  std::string directory;
+  if (!host::detail::WindowsDirectory(&directory) || host::Trimmed(directory).empty()) {
+    host::detail::SetError(ERROR_PATH_NOT_FOUND);
+    return 0;
+  }
+  directory = host::Trimmed(directory);
+  if (directory.back() == '\\') directory.pop_back();
+  // Where each family keeps its system programs, spelt as each reports it.
+  directory += host::detail::CurrentFamily() == host::Family::Win9x ? "\\SYSTEM" : "\\system32";
+  return host::CopyDirectory(directory, buffer, size);
 }
 
 BOOL SystemParametersInfoA(UINT action, UINT param, PVOID data, UINT flags) {

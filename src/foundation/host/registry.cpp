@@ -213,6 +213,27 @@ void DenyKeyAccess(HKEY root, const std::string& path) {
 
 int PredefinedRootCloses() { return State().rootCloses; }
 
+namespace {
+
+void DumpKey(const Key& key, const std::string& name, std::vector<std::string>& lines) {
+  lines.push_back(name);
+  for (const auto& [valueName, value] : key.values)
+    lines.push_back(name + " [" + valueName + "] = " + std::to_string(value.type) + ":" +
+                    value.data);
+  for (const auto& [subkeyName, subkey] : key.subkeys)
+    if (!subkey->deleted) DumpKey(*subkey, name + "\\" + subkeyName, lines);
+}
+
+} // namespace
+
+std::vector<std::string> RegistryDump() {
+  std::vector<std::string> lines;
+  for (int i = 0; i < RootCount; ++i) DumpKey(*State().roots[i], RootNames[i], lines);
+  return lines;
+}
+
+int OpenRegistryHandles() { return static_cast<int>(State().handles.size()); }
+
 namespace detail {
 
 void ResetRegistry() { State() = Registry{}; }

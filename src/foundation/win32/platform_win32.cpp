@@ -54,6 +54,11 @@ UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) {
   return ::GetWindowsDirectoryA(buffer, size);
 }
 
+UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
+  ZM_FAIL_IF("GetSystemDirectoryA", "", ERROR_PATH_NOT_FOUND, 0);
+  return ::GetSystemDirectoryA(buffer, size);
+}
+
 DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size) {
   ZM_FAIL_IF("GetShortPathNameA", Text(longPath), ERROR_FILE_NOT_FOUND, 0);
   return ::GetShortPathNameA(longPath, shortPath, size);

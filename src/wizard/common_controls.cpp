@@ -1,0 +1,61 @@
+#include "wizard/common_controls.h"
+
+#include <cstring>
+
+namespace {
+
+using InitFunction = void(WINAPI*)();
+using PropertySheetFunction = INT_PTR(WINAPI*)(LPCPROPSHEETHEADERA);
+
+constexpr char LibraryName[] = "comctl32.dll";
+
+struct Library {
+  bool Tried = false;
+  InitFunction Init = nullptr;
+  PropertySheetFunction PropertySheet = nullptr;
+};
+
+// The system directory's copy, or null; never a copy found by the usual search.
+HMODULE LoadFromSystemDirectory(const char* name) {
+  char path[MAX_PATH];
+  UINT length = ::GetSystemDirectoryA(path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  if (path[length - 1] != '\\') path[length++] = '\\';
+  const std::size_t nameLength = std::strlen(name);
+  if (length + nameLength >= MAX_PATH) return nullptr;
+  std::memcpy(path + length, name, nameLength + 1);
+  return ::LoadLibraryA(path);
+}
+
+// GetProcAddress answers with a generic function pointer; the detour through void (*)() tells
+// the compiler that the change of type is meant.
+template <typename Function> Function Entry(HMODULE module, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
+
+// Loaded once and kept until the program ends.
+const Library& TheLibrary() {
+  static Library library;
+  if (!library.Tried) {
+    library.Tried = true;
+    if (HMODULE module = LoadFromSystemDirectory(LibraryName)) {
+      library.Init = Entry<InitFunction>(module, "InitCommonControls");
+      library.PropertySheet = Entry<PropertySheetFunction>(module, "PropertySheetA");
+    }
+  }
+  return library;
+}
+
+} // namespace
+
+bool InitCommonControlsFromSystem() {
+  const Library& library = TheLibrary();
+  if (!library.Init || !library.PropertySheet) return false;
+  library.Init();
+  return true;
+}
+
+INT_PTR RunPropertySheet(LPCPROPSHEETHEADERA header) {
+  const Library& library = TheLibrary();
+  return library.PropertySheet ? library.PropertySheet(header) : -1;
+}

@@ -1,0 +1,318 @@
+// A second program in the installer's Wine session that reads what the user sees: the wizard's
+// current page, its buttons and their places on the screen, and any message box the installer
+// shows. It never presses anything itself; the driving script does that with real input.
+//
+//   zm_ui_probe state                       what is on the screen, one key=value per line
+//   zm_ui_probe wait <ms> <key=value|key!=value>...  polls the state until all hold; prints it
+//   zm_ui_probe shortpath <path>            the short form of a path
+//   zm_ui_probe reg-get <HKCU|HKLM> <key> [value]    a REG_SZ value (default value if none)
+//   zm_ui_probe reg-set <HKCU|HKLM> <key> <value> <text>
+#include <windows.h>
+
+#include <commctrl.h>
+#include <prsht.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kSheetTitle[] = "Zembrino's Screen Saver Installer";
+
+// The sheet's own buttons.
+const int kBackId = 0x3023;
+const int kNextId = 0x3024;
+const int kFinishId = 0x3025;
+
+// Page controls.
+const int kLicenseTextId = 1010;
+const int kWelcomeTextId = 1020;
+const int kAcceptId = 1021;
+const int kRejectId = 1022;
+
+// The static control that holds a message box's text.
+const int kBoxTextId = 0xFFFF;
+
+using State = std::map<std::string, std::string>;
+
+std::string Escaped(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+    case '\n':
+      out += "\\n";
+      break;
+    case '\r':
+      out += "\\r";
+      break;
+    case '\t':
+      out += "\\t";
+      break;
+    case '\\':
+      out += "\\\\";
+      break;
+    default:
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string WindowText(HWND window) {
+  int length = GetWindowTextLengthA(window);
+  if (length <= 0) return std::string();
+  std::vector<char> buffer(static_cast<size_t>(length) + 1);
+  int copied = GetWindowTextA(window, buffer.data(), length + 1);
+  return std::string(buffer.data(), copied > 0 ? static_cast<size_t>(copied) : 0);
+}
+
+std::string ClassName(HWND window) {
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+// Centre of a window in screen pixels, which without a window manager are X root coordinates.
+std::string Centre(HWND window) {
+  RECT r;
+  if (!GetWindowRect(window, &r)) return "none";
+  char text[32];
+  std::snprintf(text, sizeof text, "%ld,%ld", (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  return text;
+}
+
+// A window's place in screen pixels as width x height + left + top, frame included.
+std::string Geometry(HWND window) {
+  RECT r;
+  if (!GetWindowRect(window, &r)) return "none";
+  char text[64];
+  std::snprintf(text, sizeof text, "%ldx%ld+%ld+%ld", r.right - r.left, r.bottom - r.top, r.left,
+                r.top);
+  return text;
+}
+
+void DescribeControl(State& state, const std::string& name, HWND control) {
+  if (control == nullptr) {
+    state[name] = "none";
+    return;
+  }
+  state[name] = "present";
+  state[name + ".visible"] = IsWindowVisible(control) ? "1" : "0";
+  state[name + ".enabled"] = IsWindowEnabled(control) ? "1" : "0";
+  state[name + ".caption"] = Escaped(WindowText(control));
+  state[name + ".at"] = Centre(control);
+}
+
+struct TopLevel {
+  std::vector<HWND> dialogs;
+};
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM context) {
+  if (IsWindowVisible(window) && ClassName(window) == "#32770")
+    reinterpret_cast<TopLevel*>(context)->dialogs.push_back(window);
+  return TRUE;
+}
+
+// The page the sheet shows. A sheet busy with the installation does not answer at once; then
+// the page is unknown for this round.
+bool CurrentPage(HWND sheet, HWND* page) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0, SMTO_ABORTIFHUNG, 2000, &result))
+    return false;
+  *page = reinterpret_cast<HWND>(result);
+  return true;
+}
+
+bool IsSheet(HWND window) {
+  return WindowText(window) == kSheetTitle && GetDlgItem(window, kBackId) != nullptr;
+}
+
+State ReadState() {
+  State state;
+  TopLevel top;
+  EnumWindows(&CollectDialog, reinterpret_cast<LPARAM>(&top));
+
+  HWND sheet = nullptr;
+  for (HWND window : top.dialogs)
+    if (IsSheet(window)) sheet = window;
+  DWORD sheetProcess = 0;
+  state["sheet"] = sheet ? "present" : "none";
+  if (sheet) {
+    GetWindowThreadProcessId(sheet, &sheetProcess);
+    state["sheet.at"] = Centre(sheet);
+    state["sheet.geometry"] = Geometry(sheet);
+    DescribeControl(state, "back", GetDlgItem(sheet, kBackId));
+    DescribeControl(state, "next", GetDlgItem(sheet, kNextId));
+    DescribeControl(state, "finish", GetDlgItem(sheet, kFinishId));
+    DescribeControl(state, "cancel", GetDlgItem(sheet, IDCANCEL));
+    HWND page = nullptr;
+    if (!CurrentPage(sheet, &page)) {
+      state["page"] = "busy";
+    } else if (page && GetDlgItem(page, kWelcomeTextId)) {
+      state["page"] = "welcome";
+      state["page.at"] = Centre(page);
+      state["welcome.text"] = Escaped(WindowText(GetDlgItem(page, kWelcomeTextId)));
+    } else if (page && GetDlgItem(page, kLicenseTextId)) {
+      state["page"] = "agreement";
+      state["page.at"] = Centre(page);
+      HWND accept = GetDlgItem(page, kAcceptId);
+      HWND reject = GetDlgItem(page, kRejectId);
+      DescribeControl(state, "accept", accept);
+      DescribeControl(state, "reject", reject);
+      state["accept.checked"] = IsDlgButtonChecked(page, kAcceptId) == BST_CHECKED ? "1" : "0";
+      state["reject.checked"] = IsDlgButtonChecked(page, kRejectId) == BST_CHECKED ? "1" : "0";
+      // An edit control's text lives in its own process: ask the control itself.
+      DWORD_PTR length = 0;
+      SendMessageTimeoutA(GetDlgItem(page, kLicenseTextId), WM_GETTEXTLENGTH, 0, 0,
+                          SMTO_ABORTIFHUNG, 2000, &length);
+      state["license.length"] = std::to_string(length);
+    } else {
+      state["page"] = "other";
+    }
+  }
+
+  // A message box of the installer: any other dialog of the sheet's process, or of any process
+  // while there is no sheet (the wizard may be gone already).
+  HWND box = nullptr;
+  for (HWND window : top.dialogs) {
+    if (window == sheet || IsSheet(window)) continue;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (sheet == nullptr || process == sheetProcess) box = window;
+  }
+  state["box"] = box ? "present" : "none";
+  if (box) {
+    state["box.title"] = Escaped(WindowText(box));
+    state["box.text"] = Escaped(WindowText(GetDlgItem(box, kBoxTextId)));
+    state["box.at"] = Centre(box);
+    HWND owner = GetWindow(box, GW_OWNER);
+    state["box.owned"] = owner ? "1" : "0";
+    const std::pair<const char*, int> buttons[] = {{"ok", IDOK}, {"yes", IDYES}, {"no", IDNO}};
+    for (const auto& [name, id] : buttons) {
+      HWND button = GetDlgItem(box, id);
+      state[std::string("box.") + name + ".at"] = button ? Centre(button) : "none";
+    }
+  }
+  return state;
+}
+
+void Print(const State& state) {
+  for (const auto& [key, value] : state) std::printf("%s=%s\n", key.c_str(), value.c_str());
+  std::fflush(stdout);
+}
+
+bool Holds(const State& state, const std::vector<std::string>& conditions) {
+  for (const std::string& condition : conditions) {
+    // key=value, or key!=value for "anything but".
+    size_t equals = condition.find('=');
+    bool negated = equals != std::string::npos && equals > 0 && condition[equals - 1] == '!';
+    std::string key = condition.substr(0, negated ? equals - 1 : equals);
+    std::string value = equals == std::string::npos ? std::string() : condition.substr(equals + 1);
+    auto found = state.find(key);
+    std::string actual = found == state.end() ? "none" : found->second;
+    if ((actual == value) == negated) return false;
+  }
+  return true;
+}
+
+int Wait(int argc, char** argv) {
+  if (argc < 3) return 64;
+  DWORD limit = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
+  std::vector<std::string> conditions(argv + 3, argv + argc);
+  DWORD start = GetTickCount();
+  State state;
+  for (;;) {
+    state = ReadState();
+    if (Holds(state, conditions)) {
+      Print(state);
+      return 0;
+    }
+    if (GetTickCount() - start > limit) break;
+    Sleep(50);
+  }
+  std::printf("timed out after %lu ms waiting for:\n", static_cast<unsigned long>(limit));
+  for (const std::string& condition : conditions) {
+    std::string key = condition.substr(0, condition.find_first_of("!="));
+    auto found = state.find(key);
+    std::printf("  %s  (found: %s)\n", condition.c_str(),
+                found == state.end() ? "none" : found->second.c_str());
+  }
+  std::printf("last state:\n");
+  Print(state);
+  return 1;
+}
+
+HKEY Root(const char* name) {
+  if (std::strcmp(name, "HKLM") == 0) return HKEY_LOCAL_MACHINE;
+  return HKEY_CURRENT_USER;
+}
+
+int RegGet(int argc, char** argv) {
+  if (argc < 4) return 64;
+  const char* valueName = argc > 4 ? argv[4] : nullptr;
+  HKEY key;
+  if (RegOpenKeyExA(Root(argv[2]), argv[3], 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    std::printf("<no key>\n");
+    return 3;
+  }
+  char data[4096] = {};
+  DWORD size = sizeof data - 1;
+  DWORD type = 0;
+  LONG result =
+      RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  if (result != ERROR_SUCCESS) {
+    std::printf("<no value>\n");
+    return 3;
+  }
+  if (type != REG_SZ) {
+    std::printf("<type %lu>\n", static_cast<unsigned long>(type));
+    return 4;
+  }
+  std::printf("%s\n", data);
+  return 0;
+}
+
+int RegSet(int argc, char** argv) {
+  if (argc < 6) return 64;
+  HKEY key;
+  if (RegCreateKeyA(Root(argv[2]), argv[3], &key) != ERROR_SUCCESS) return 3;
+  const char* valueName = argv[4][0] ? argv[4] : nullptr;
+  LONG result = RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(argv[5]),
+                               static_cast<DWORD>(std::strlen(argv[5]) + 1));
+  RegCloseKey(key);
+  return result == ERROR_SUCCESS ? 0 : 3;
+}
+
+int ShortPath(int argc, char** argv) {
+  if (argc < 3) return 64;
+  char path[MAX_PATH] = {};
+  DWORD length = GetShortPathNameA(argv[2], path, sizeof path);
+  if (length == 0 || length >= sizeof path) return 3;
+  std::printf("%s\n", path);
+  return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: zm_ui_probe state | wait | shortpath | reg-get | reg-set ...\n");
+    return 64;
+  }
+  std::string command = argv[1];
+  if (command == "state") {
+    Print(ReadState());
+    return 0;
+  }
+  if (command == "wait") return Wait(argc, argv);
+  if (command == "shortpath") return ShortPath(argc, argv);
+  if (command == "reg-get") return RegGet(argc, argv);
+  if (command == "reg-set") return RegSet(argc, argv);
+  std::fprintf(stderr, "zm_ui_probe: unknown command %s\n", command.c_str());
+  return 64;
+}

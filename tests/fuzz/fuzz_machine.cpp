@@ -1,0 +1,52 @@
+#include "fuzz_machine.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "foundation/host/host_machine.h"
+#include "foundation/platform_hooks.h"
+
+void FreshMachine() {
+  sys::host::Reset();
+  sys::hooks::Reset();
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD attributes = sys::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream file(sys::host::HostPath(path), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void WriteWholeFile(const std::string& path, const std::string& bytes) {
+  std::ofstream file(sys::host::HostPath(path), std::ios::binary | std::ios::trunc);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  Require(file.good(), "the fixture file can be written");
+}
+
+FILETIME LastWriteTime(const std::string& path) {
+  FILETIME time{};
+  HANDLE file = sys::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  Require(file != INVALID_HANDLE_VALUE, "the written file can be opened");
+  sys::GetFileTime(file, nullptr, nullptr, &time);
+  sys::CloseHandle(file);
+  return time;
+}
+
+void CreateRegistryKey(HKEY root, const char* path) {
+  HKEY key = nullptr;
+  Require(sys::RegCreateKeyA(root, path, &key) == ERROR_SUCCESS, "the fixture key can be made");
+  sys::RegCloseKey(key);
+}
+
+void Require(bool condition, const char* invariant) {
+  if (condition) return;
+  std::fprintf(stderr, "invariant broken: %s\n", invariant);
+  std::abort();
+}

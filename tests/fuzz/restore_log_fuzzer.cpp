@@ -1,0 +1,54 @@
+// Arbitrary bytes as the restore log, on a machine with a few keys the records can name. Whatever
+// the bytes: no crash, no read out of bounds, no leak (the sanitizers), the stream is closed, no
+// registry key is created or removed (a restore only writes values into existing keys), and the
+// log is gone afterwards, so that no later installation replays it again.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "foundation/host/host_machine.h"
+#include "foundation/platform_hooks.h"
+#include "fuzz_machine.h"
+#include "install/restore_log.h"
+
+namespace {
+
+constexpr char InstallDir[] = "C:\\WINDOWS\\";
+
+int CallCount(const char* name) {
+  int count = 0;
+  for (const sys::hooks::Call& call : sys::hooks::Calls())
+    if (call.name == name) ++count;
+  return count;
+}
+
+// The keys of the registry, without their values.
+std::vector<std::string> Keys() {
+  std::vector<std::string> keys;
+  for (const std::string& line : sys::host::RegistryDump())
+    if (line.find(" [") == std::string::npos) keys.push_back(line);
+  return keys;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FreshMachine();
+  // Keys that the seeds' records name, so that writes are reached, not only skipped.
+  CreateRegistryKey(HKEY_CURRENT_USER, "Control Panel\\Desktop");
+  CreateRegistryKey(HKEY_CURRENT_USER, "Software\\Zembrino");
+  CreateRegistryKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Zembrino");
+  const std::string log = std::string(InstallDir) + RestoreLogFileName;
+  WriteWholeFile(log, std::string(reinterpret_cast<const char*>(data), size));
+  const std::vector<std::string> keysBefore = Keys();
+  sys::hooks::ClearCalls();
+
+  ReplayRestoreLog(ZString(InstallDir));
+
+  Require(!FileExists(log), "the log is deleted after the replay");
+  Require(CallCount("fopen") == 1 && CallCount("fclose") == 1, "the log is opened and closed once");
+  Require(Keys() == keysBefore, "no registry key is created or removed");
+  Require(sys::host::OpenRegistryHandles() == 0, "every key opened is closed again");
+  return 0;
+}
