@@ -86,3 +86,15 @@ void UseWin9xFamily() {
   sys::host::SetFamily(sys::host::Family::Win9x);
 #endif
 }
+
+std::string Setting(bool nt) {
+  return nt ? RegistryText(HKEY_CURRENT_USER, DesktopKey, SettingName)
+            : ProfileText("boot", SettingName);
+}
+
+void SetSetting(bool nt, const std::string& value) {
+  if (nt)
+    SetRegistryString(HKEY_CURRENT_USER, DesktopKey, SettingName, value);
+  else
+    SetProfileText("boot", SettingName, value);
+}

@@ -24,6 +24,10 @@ std::string ProfileText(const char* section, const char* key);
 void SetProfileText(const char* section, const char* key, const std::string& value);
 void DeleteProfileEntry(const char* section, const char* key);
 
+// The screen saver setting of either family: the Desktop value on NT, the [boot] entry on 95/98.
+std::string Setting(bool nt);
+void SetSetting(bool nt, const std::string& value);
+
 // Removes every trace of an installation from the registry and system.ini: the backup key, both
 // settings, both uninstall entries. On the emulated machine also creates "Control Panel\Desktop",
 // which every real NT-family profile has.

@@ -81,18 +81,6 @@ bool Installed(const std::string& dir, const PayloadEntry& entry) {
 const PayloadEntry& ScreenSaverEntry() { return PayloadTable[0]; }
 const PayloadEntry& UninstallerEntry() { return PayloadTable[1]; }
 
-std::string Setting(bool nt) {
-  return nt ? RegistryText(HKEY_CURRENT_USER, DesktopKey, SettingName)
-            : ProfileText("boot", SettingName);
-}
-
-void SetSetting(bool nt, const std::string& value) {
-  if (nt)
-    SetRegistryString(HKEY_CURRENT_USER, DesktopKey, SettingName, value);
-  else
-    SetProfileText("boot", SettingName, value);
-}
-
 std::string Backup() { return RegistryText(HKEY_CURRENT_USER, BackupKeyPath, nullptr); }
 
 // The uninstaller's path, quoted when it has a blank.

@@ -16,18 +16,6 @@ constexpr char FirstBackup[] = "C:\\FIRST\\BACKUP.SCR";
 
 std::string Backup() { return RegistryText(HKEY_CURRENT_USER, BackupKeyPath, nullptr); }
 
-std::string Setting(bool nt) {
-  return nt ? RegistryText(HKEY_CURRENT_USER, DesktopKey, SettingName)
-            : ProfileText("boot", SettingName);
-}
-
-void SetSetting(bool nt, const std::string& value) {
-  if (nt)
-    SetRegistryString(HKEY_CURRENT_USER, DesktopKey, SettingName, value);
-  else
-    SetProfileText("boot", SettingName, value);
-}
-
 struct ActivationFixture : MachineFixture {
   ActivationFixture() { Fresh(true); }
   ~ActivationFixture() {
