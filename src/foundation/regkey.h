@@ -27,7 +27,8 @@ public:
 
   void Close();
 
-  // Reads a REG_SZ value of at most maxLength characters; out must be empty. On false, out is empty.
+  // Reads a REG_SZ value of at most maxLength characters; out must be empty. On false, out is
+  // empty.
   bool QueryString(const char* valueName, ZString& out, int maxLength);
   // Writes a REG_SZ value with its terminating NUL; a null name means the key's default value.
   bool SetString(const char* valueName, const ZString& value);

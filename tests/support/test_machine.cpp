@@ -62,7 +62,8 @@ std::string ReadFileBytes(const std::string& path) {
   std::string bytes;
   char chunk[4096];
   DWORD read = 0;
-  while (sys::ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
+  while (sys::ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0)
+    bytes.append(chunk, read);
   sys::CloseHandle(file);
   return bytes;
 }
@@ -129,7 +130,9 @@ void DeleteRegistryTree(HKEY root, const std::string& path) {
   char name[1024];
   for (DWORD index = 0;; ++index) {
     DWORD size = sizeof name;
-    if (sys::RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (sys::RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS)
+      break;
     children.emplace_back(name, size);
   }
   sys::RegCloseKey(key);

@@ -45,7 +45,8 @@ struct ParameterCall {
   UINT flags;
 };
 std::vector<ParameterCall> SystemParameterCalls();
-// Closes of predefined root handles (the real platform ignores them; the engine must not make them).
+// Closes of predefined root handles (the real platform ignores them; the engine must not make
+// them).
 int PredefinedRootCloses();
 
 // For before-and-after comparisons: every key ("HKEY_CURRENT_USER\Software") and every value

@@ -71,10 +71,18 @@ using LPOSVERSIONINFOA = OSVERSIONINFOA*;
 #define IS_INTRESOURCE(p) ((reinterpret_cast<ULONG_PTR>(p) >> 16) == 0)
 
 // Predefined roots are sign-extended 32-bit values, as on 64-bit Windows.
-#define HKEY_CLASSES_ROOT (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(0x80000000)))))
-#define HKEY_CURRENT_USER (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(0x80000001)))))
-#define HKEY_LOCAL_MACHINE (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(0x80000002)))))
-#define HKEY_USERS (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(0x80000003)))))
+#define HKEY_CLASSES_ROOT                                                                          \
+  (reinterpret_cast<HKEY>(                                                                         \
+      static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(0x80000000)))))
+#define HKEY_CURRENT_USER                                                                          \
+  (reinterpret_cast<HKEY>(                                                                         \
+      static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(0x80000001)))))
+#define HKEY_LOCAL_MACHINE                                                                         \
+  (reinterpret_cast<HKEY>(                                                                         \
+      static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(0x80000002)))))
+#define HKEY_USERS                                                                                 \
+  (reinterpret_cast<HKEY>(                                                                         \
+      static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(0x80000003)))))
 
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)))
 

@@ -25,11 +25,13 @@ bool Fails(const char* name, const std::string& detail, DWORD usualError) {
   return true;
 }
 
-LONG FailedStatus(DWORD usualError) { return static_cast<LONG>(::GetLastError() ? ::GetLastError() : usualError); }
+LONG FailedStatus(DWORD usualError) {
+  return static_cast<LONG>(::GetLastError() ? ::GetLastError() : usualError);
+}
 
 } // namespace
 
-#define ZM_FAIL_IF(name, detail, usualError, failure)                                             \
+#define ZM_FAIL_IF(name, detail, usualError, failure)                                              \
   do {                                                                                             \
     if (Fails(name, detail, usualError)) return failure;                                           \
   } while (0)
@@ -191,8 +193,7 @@ LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, cons
 LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD reserved,
                    LPSTR className, LPDWORD classSize, PFILETIME lastWriteTime) {
   ZM_FAIL_STATUS_IF("RegEnumKeyExA", std::to_string(index));
-  return ::RegEnumKeyExA(key, index, name, nameSize, reserved, className, classSize,
-                         lastWriteTime);
+  return ::RegEnumKeyExA(key, index, name, nameSize, reserved, className, classSize, lastWriteTime);
 }
 
 LONG RegDeleteKeyA(HKEY parent, LPCSTR subKey) {
