@@ -20,6 +20,12 @@ std::vector<Fault>& FaultList() {
   return faults;
 }
 
+// Writes to let through in full before the short one; 0 when none is armed.
+int& WritesBeforeShortOne() {
+  static int writes = 0;
+  return writes;
+}
+
 MessageBoxHandler& Handler() {
   static MessageBoxHandler handler = nullptr;
   return handler;
@@ -39,7 +45,18 @@ void FailWhen(const std::string& name, const std::string& detailContains, DWORD 
   FaultList().push_back(Fault{name, detailContains, -1, error});
 }
 
-void ClearFaults() { FaultList().clear(); }
+void ClearFaults() {
+  FaultList().clear();
+  WritesBeforeShortOne() = 0;
+}
+
+void ShortenNthWrite(int nth) { WritesBeforeShortOne() = nth; }
+
+DWORD AllowedWriteCount(DWORD count) {
+  int& writes = WritesBeforeShortOne();
+  if (writes == 0 || --writes > 0) return count;
+  return count / 2;
+}
 
 void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = handler; }
 

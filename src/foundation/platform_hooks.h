@@ -25,6 +25,12 @@ void FailNth(const std::string& name, int nth, DWORD error = 0);
 void FailWhen(const std::string& name, const std::string& detailContains, DWORD error = 0);
 void ClearFaults();
 
+// The nth WriteFile from now on writes only half of its bytes and still reports success, as a
+// write to a full or failing medium may.
+void ShortenNthWrite(int nth);
+// For the implementations: how many of count bytes the write being made may really write.
+DWORD AllowedWriteCount(DWORD count);
+
 // Message boxes go to the handler when one is set; it returns the button "pressed".
 using MessageBoxHandler = int (*)(HWND owner, LPCSTR text, LPCSTR title, UINT style);
 void SetMessageBoxHandler(MessageBoxHandler handler);

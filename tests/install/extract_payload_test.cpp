@@ -157,6 +157,21 @@ TEST_CASE("ExtractPayload deletes the file when any of its writes fails") {
   }
 }
 
+TEST_CASE("ExtractPayload deletes the file when a write reports success but writes less") {
+  const std::string content = Content(3 * ChunkSize + 10);
+  const std::string stored = Deflate(content);
+  for (int shortened = 1; shortened <= 4; ++shortened) {
+    CAPTURE(shortened);
+    MachineFixture machine;
+    const std::string target = NewScratchDirectory() + "payload.bin";
+    sys::hooks::ShortenNthWrite(shortened);
+
+    CHECK_FALSE(Extract(stored, target, Adler(content)));
+    CHECK(CallCount("WriteFile") == shortened);
+    CHECK_FALSE(FileExists(target));
+  }
+}
+
 TEST_CASE("ExtractPayload deletes the file when a lost chunk would not change the sum") {
   // When the sum's low half is 0 (mod 65521), a run of zero bytes changes neither half, so the
   // sum cannot tell that the last chunk never reached the file; the failed write must.

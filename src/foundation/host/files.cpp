@@ -200,6 +200,7 @@ BOOL WriteFile(HANDLE file, LPCVOID data, DWORD count, LPDWORD written, LPOVERLA
   if (written) *written = 0;
   DWORD error = 0;
   if (Fails("WriteFile", std::to_string(count), ERROR_DISK_FULL, &error)) return FALSE;
+  count = sys::hooks::AllowedWriteCount(count);
   OpenFile* open = FindHandle(file);
   if (!open) return Failure(ERROR_INVALID_HANDLE, FALSE);
   if (!Writes(open->access)) return Failure(ERROR_ACCESS_DENIED, FALSE);

@@ -100,6 +100,9 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIB
 
 BOOL WriteFile(HANDLE file, LPCVOID data, DWORD count, LPDWORD written, LPOVERLAPPED overlapped) {
   ZM_FAIL_IF("WriteFile", std::to_string(count), ERROR_DISK_FULL, FALSE);
+#ifdef ZM_PLATFORM_HOOKS
+  count = sys::hooks::AllowedWriteCount(count);
+#endif
   return ::WriteFile(file, data, count, written, overlapped);
 }
 
