@@ -1,15 +1,19 @@
 // The installer's lean run-time pieces behave as the library pieces they replace: exceptions
-// are thrown and caught as before, a container that cannot grow reports running out of memory,
-// and the small CRC-32 gives zlib's sums.
+// are thrown, matched, cleaned up after and caught as with the library's own support, a container
+// that cannot grow reports running out of memory, and the small CRC-32 gives zlib's sums.
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <new>
 #include <vector>
 
 #include <zlib.h>
 
+#include <windows.h>
+
+#include "foundation/regkey.h"
 #include "foundation/zstring.h"
 
 namespace {
@@ -29,30 +33,292 @@ struct Thrown {
   int value;
 };
 
+// Counts live objects, so a test sees every cleanup run exactly once.
+int Alive = 0;
+struct Counted {
+  Counted() { ++Alive; }
+  Counted(const Counted&) { ++Alive; }
+  Counted& operator=(const Counted&) = default;
+  ~Counted() { --Alive; }
+};
+
 [[gnu::noinline]] void ThrowThrough(int depth) {
   ZString held("kept alive while the exception passes");
+  Counted counted;
   if (depth == 0) throw Thrown{42};
   ThrowThrough(depth - 1);
 }
 
-void CheckExceptions() {
+struct Base {
+  int tag = 1;
+};
+struct Middle : Base {};
+struct Derived : Middle {
+  Counted counted;
+};
+
+// A class caught by value goes through its copy constructor.
+struct Copied {
+  int copies = 0;
+  Copied() = default;
+  Copied(const Copied& other) : copies(other.copies + 1) {}
+};
+
+// Many arguments on the stack and many values live across the throwing call: the registers a
+// function keeps across calls must come back as they were when the handler runs.
+[[gnu::noinline]] int Throws(int a, int b, int c, int d, int e, int f) {
+  if (a + b + c + d + e + f > 0) throw Thrown{a * b + c - d + e * f};
+  return 0;
+}
+
+[[gnu::noinline]] int KeepsRegisters(volatile int seed) {
+  int a = seed + 1, b = seed * 3, c = seed ^ 0x55, d = seed - 7, e = seed << 2, f = seed | 9;
   int caught = 0;
   try {
-    ThrowThrough(5);
+    caught = Throws(a, b, c, d, e, f) + a;
   } catch (const Thrown& thrown) {
     caught = thrown.value;
   }
-  Check(caught == 42, "an exception thrown five frames down is caught with its value");
+  return caught + a + b + c + d + e + f;
+}
 
-  bool outOfMemory = false;
-  try {
-    throw ZString::EOutOfMem();
-  } catch (const ZString::EOutOfMem&) {
-    outOfMemory = true;
+int Expected(int seed) {
+  int a = seed + 1, b = seed * 3, c = seed ^ 0x55, d = seed - 7, e = seed << 2, f = seed | 9;
+  return (a * b + c - d + e * f) + a + b + c + d + e + f;
+}
+
+struct Throwing {
+  Counted before;
+  Counted during;
+  explicit Throwing(bool fail) {
+    if (fail) throw Thrown{7};
   }
-  Check(outOfMemory, "ZString::EOutOfMem is caught by its class");
+};
+
+// Keeps the compiler from leaving out an allocation that is freed at once.
+char* volatile Escaped = nullptr;
+
+[[noreturn]] void ThrowFromNewHandler() { throw ZString::EOutOfMem(); }
+
+void CheckExceptions() {
+  struct Case {
+    const char* what;
+    bool (*run)();
+  };
+  static const Case Cases[] = {
+      {"an exception thrown five frames down is caught with its value, every frame cleaned up",
+       [] {
+         int caught = 0;
+         try {
+           ThrowThrough(5);
+         } catch (const Thrown& thrown) {
+           caught = thrown.value;
+         }
+         return caught == 42 && Alive == 0;
+       }},
+      {"two hundred frames down",
+       [] {
+         try {
+           ThrowThrough(200);
+         } catch (const Thrown& thrown) {
+           return thrown.value == 42 && Alive == 0;
+         }
+         return false;
+       }},
+      {"a class is caught by its own class",
+       [] {
+         try {
+           throw ZString::EOutOfMem();
+         } catch (const ZString::EOutOfMem&) {
+           return true;
+         }
+       }},
+      {"a handler for a base class catches a derived class, two levels down",
+       [] {
+         try {
+           throw ZRegKey::EOpen();
+         } catch (const ZRegKey::ECreate&) {
+           return false;
+         } catch (const ZRegKey::E&) {}
+         try {
+           throw Derived();
+         } catch (const Base& base) {
+           return base.tag == 1 && Alive == 1;
+         }
+       }},
+      {"the thrown object is destroyed once its handler ends",
+       [] {
+         try {
+           throw Derived();
+         } catch (const Middle&) {}
+         return Alive == 0;
+       }},
+      {"a handler that names another class lets the exception pass to the next one",
+       [] {
+         int reached = 0;
+         try {
+           try {
+             throw Thrown{3};
+           } catch (const ZRegKey::E&) {
+             reached = 1;
+           }
+         } catch (...) {
+           reached = 2;
+         }
+         return reached == 2;
+       }},
+      {"catch by value copies the object",
+       [] {
+         try {
+           throw Copied();
+         } catch (Copied copy) {
+           return copy.copies >= 1;
+         }
+       }},
+      {"a pointer is caught as a pointer",
+       [] {
+         static const char Text[] = "text";
+         try {
+           throw Text;
+         } catch (const int*) {
+           return false;
+         } catch (const char* caught) {
+           return caught == Text;
+         }
+       }},
+      {"a rethrown exception is the same object and is destroyed once",
+       [] {
+         const void* inner = nullptr;
+         const void* outer = nullptr;
+         try {
+           try {
+             throw Derived();
+           } catch (const Derived& first) {
+             inner = &first;
+             throw;
+           }
+         } catch (const Base& second) {
+           outer = static_cast<const Derived*>(&second);
+         }
+         return inner != nullptr && inner == outer && Alive == 0;
+       }},
+      {"an exception thrown and caught inside a handler leaves the outer one intact",
+       [] {
+         try {
+           throw Thrown{1};
+         } catch (const Thrown& outer) {
+           try {
+             throw Thrown{2};
+           } catch (const Thrown& inner) {
+             if (inner.value != 2) return false;
+           }
+           return outer.value == 1;
+         }
+       }},
+      {"registers kept across calls are restored in the handler",
+       [] {
+         for (int seed : {1, 2, 1000, 123456})
+           if (KeepsRegisters(seed) != Expected(seed)) return false;
+         return true;
+       }},
+      {"a constructor that throws destroys the members it had built",
+       [] {
+         try {
+           Throwing object(true);
+         } catch (const Thrown& thrown) {
+           return thrown.value == 7 && Alive == 0;
+         }
+         return false;
+       }},
+      {"an array whose third element fails to construct destroys the first two",
+       [] {
+         struct Element {
+           Counted counted;
+           Element() {
+             if (Alive == 3) throw Thrown{3};
+           }
+         };
+         try {
+           Element* elements = new Element[5];
+           delete[] elements;
+         } catch (const Thrown&) {
+           return Alive == 0;
+         }
+         return false;
+       }},
+      {"an allocation that cannot succeed throws std::bad_alloc",
+       [] {
+         try {
+           volatile std::size_t huge = 0xFFFFFF00u;
+           Escaped = new char[huge];
+           delete[] Escaped;
+         } catch (const std::bad_alloc&) {
+           return true;
+         }
+         return false;
+       }},
+      {"the new-handler's exception leaves the allocation",
+       [] {
+         std::set_new_handler(&ThrowFromNewHandler);
+         bool caught = false;
+         try {
+           volatile std::size_t huge = 0xFFFFFF00u;
+           Escaped = new char[huge];
+           delete[] Escaped;
+         } catch (const ZString::EOutOfMem&) {
+           caught = true;
+         }
+         std::set_new_handler(nullptr);
+         return caught;
+       }},
+      {"many exceptions in a row neither leak nor wear out the run-time",
+       [] {
+         int sum = 0;
+         for (int i = 0; i < 20000; ++i) {
+           try {
+             ThrowThrough(i % 4);
+           } catch (const Thrown& thrown) {
+             sum += thrown.value;
+           }
+         }
+         return sum == 20000 * 42 && Alive == 0;
+       }},
+  };
+  for (const Case& c : Cases) {
+    Alive = 0;
+    Check(c.run(), c.what);
+  }
 
   Check(std::get_terminate() != nullptr, "a terminate handler is installed");
+}
+
+// An exception that nobody catches ends the program abnormally, without running the cleanups
+// on its way (the search finds no handler before anything is unwound).
+int ThrowUncaught() {
+  struct Announces {
+    ~Announces() { std::printf("cleanup ran\n"); }
+  } announces;
+  ThrowThrough(3);
+  return 0;
+}
+
+void CheckUncaught(const char* self) {
+  char commandLine[MAX_PATH + 20];
+  std::snprintf(commandLine, sizeof commandLine, "\"%s\" uncaught", self);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    Check(false, "the program can start itself");
+    return;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD exitCode = 0;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  Check(exitCode == 3, "an exception nobody catches ends the program as abort() does");
 }
 
 void CheckContainerLimit() {
@@ -80,8 +346,10 @@ void CheckCrc32() {
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "uncaught") == 0) return ThrowUncaught();
   CheckExceptions();
+  CheckUncaught(argv[0]);
   CheckContainerLimit();
   CheckCrc32();
   std::printf("%d passed, %d failed\n", Checks - Failures, Failures);
