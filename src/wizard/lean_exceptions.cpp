@@ -74,9 +74,10 @@ void* ObjectOf(ExceptionHeader* header) { return header + 1; }
 ExceptionHeader* CaughtExceptions = nullptr;
 
 // Throwing std::bad_alloc must work when the heap is exhausted: a few fixed slots serve then.
+// (Made of 8-byte words, which keeps them aligned and in zero-filled storage.)
 constexpr std::size_t SlotBytes = 128;
 constexpr int SlotCount = 4;
-alignas(8) unsigned char EmergencySlots[SlotCount][SlotBytes];
+std::uint64_t EmergencySlots[SlotCount][SlotBytes / 8];
 bool SlotUsed[SlotCount];
 
 [[noreturn]] void Terminate() { std::abort(); }
@@ -689,7 +690,7 @@ void DestroyException(ExceptionHeader* header) {
   if (header->destroy != nullptr) header->destroy(ObjectOf(header));
   auto* block = reinterpret_cast<unsigned char*>(header);
   for (int i = 0; i < SlotCount; ++i) {
-    if (block == EmergencySlots[i]) {
+    if (block == reinterpret_cast<unsigned char*>(EmergencySlots[i])) {
       SlotUsed[i] = false;
       return;
     }
