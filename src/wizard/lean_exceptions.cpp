@@ -74,10 +74,11 @@ void* ObjectOf(ExceptionHeader* header) { return header + 1; }
 ExceptionHeader* CaughtExceptions = nullptr;
 
 // Throwing std::bad_alloc must work when the heap is exhausted: a few fixed slots serve then.
-// (Made of 8-byte words, which keeps them aligned and in zero-filled storage.)
+// (Made of 8-byte words to keep them aligned; named into zero-filled storage, since with one
+// section per object the compiler would store their zeros in the file.)
 constexpr std::size_t SlotBytes = 128;
 constexpr int SlotCount = 4;
-std::uint64_t EmergencySlots[SlotCount][SlotBytes / 8];
+[[gnu::section(".bss$zm_emergency")]] std::uint64_t EmergencySlots[SlotCount][SlotBytes / 8];
 bool SlotUsed[SlotCount];
 
 [[noreturn]] void Terminate() { std::abort(); }
