@@ -16,7 +16,7 @@ import sys
 GROUPS = [
     ("stored archive (payloads, agreement)", re.compile(r"installer_archive\.rc\.res$")),
     ("our resources (pages, icons)", re.compile(r"\.res$")),
-    ("zlib", re.compile(r"libz\.a\(|lean_crc32")),
+    ("zlib", re.compile(r"libz\.a\(|libzm_zlib\.a\(")),
     ("C++ runtime (libstdc++, libgcc, unwinder)",
      re.compile(r"libstdc\+\+\.a|libgcc(_eh)?\.a|libsupc\+\+|crtbegin|crtend|lean_runtime")),
     ("C runtime start-up (mingw)", re.compile(r"crt2\.o|libmingw32\.a|libmingwex\.a|libmsvcrt")),
