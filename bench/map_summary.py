@@ -16,10 +16,11 @@ import sys
 GROUPS = [
     ("stored archive (payloads, agreement)", re.compile(r"installer_archive\.rc\.res$")),
     ("our resources (pages, icons)", re.compile(r"\.res$")),
-    ("zlib", re.compile(r"libz\.a\(|lean_crc32")),
-    ("C++ runtime (libstdc++, libgcc, unwinder)",
-     re.compile(r"libstdc\+\+\.a|libgcc(_eh)?\.a|libsupc\+\+|crtbegin|crtend|lean_runtime")),
-    ("C runtime start-up (mingw)", re.compile(r"crt2\.o|libmingw32\.a|libmingwex\.a|libmsvcrt")),
+    ("zlib", re.compile(r"libz\.a\(|libzm_zlib\.a\(")),
+    ("C++ runtime (libstdc++, libgcc, our exception support)",
+     re.compile(r"libstdc\+\+\.a|libgcc(_eh)?\.a|libsupc\+\+|crtbegin|crtend|lean_runtime|lean_exceptions")),
+    ("C runtime start-up (mingw's, or our entry point and msvcrt's import stubs)",
+     re.compile(r"crt2\.o|libmingw32\.a|libmingwex\.a|libmsvcrt|process_entry")),
     ("import tables (system DLLs)", re.compile(r"lib(kernel|user|gdi|advapi|comctl|shell|ole)32\.a")),
     ("our code", re.compile(r"\.(cpp\.)?obj$|libzm_|\.o$")),
 ]
