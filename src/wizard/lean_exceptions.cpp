@@ -6,16 +6,14 @@
 // exceptions that never cross a Windows frame. What is here does exactly that job with the
 // same two-phase model: first walk the frames to find a handler (so an exception nobody catches
 // ends the program without running anything), then walk again running the cleanups on the way
-// and land in the handler. Frames are described by the module's own .eh_frame section, found
-// through the image's section table, and the compiler's exception tables are read as the
-// compiler writes them for i386.
+// and land in the handler. Frames are described by the module's own frame descriptions, which
+// the program's linker script bounds with two symbols, and the compiler's exception tables are
+// read as the compiler writes them for i386.
 //
 // Only the shipped installer and its own test link this file; everything else keeps the
 // library. Defining these symbols keeps the library's objects out of the link; should another
 // library object still need one of them, the link fails with a duplicate symbol instead of
 // silently growing.
-
-#include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -24,7 +22,7 @@
 #include <exception>
 #include <typeinfo>
 
-extern "C" IMAGE_DOS_HEADER __ImageBase; // the start of this module's image, from the linker
+extern "C" const std::uint8_t zm_eh_frame_start[], zm_eh_frame_end[];
 
 namespace {
 
@@ -74,11 +72,10 @@ void* ObjectOf(ExceptionHeader* header) { return header + 1; }
 ExceptionHeader* CaughtExceptions = nullptr;
 
 // Throwing std::bad_alloc must work when the heap is exhausted: a few fixed slots serve then.
-// (Made of 8-byte words to keep them aligned; named into zero-filled storage, since with one
-// section per object the compiler would store their zeros in the file.)
+// (Made of 8-byte words to keep them aligned.)
 constexpr std::size_t SlotBytes = 128;
 constexpr int SlotCount = 4;
-[[gnu::section(".bss$zm_emergency")]] std::uint64_t EmergencySlots[SlotCount][SlotBytes / 8];
+std::uint64_t EmergencySlots[SlotCount][SlotBytes / 8];
 bool SlotUsed[SlotCount];
 
 [[noreturn]] void Terminate() { std::abort(); }
@@ -183,28 +180,13 @@ std::size_t EncodedSize(std::uint8_t encoding) {
   }
 }
 
-// The module's frame descriptions. The section name is cut to eight characters in the image.
+// The module's frame descriptions, bounded by the linker (the program's linker script).
 struct Span {
   const std::uint8_t* begin;
   const std::uint8_t* end;
 };
 
-Span FrameSection() {
-  static Span cached;
-  if (cached.begin != nullptr) return cached;
-  const auto* image = reinterpret_cast<const std::uint8_t*>(&__ImageBase);
-  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image);
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(image + dos->e_lfanew);
-  const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
-  for (unsigned i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
-    if (std::memcmp(section->Name, ".eh_fram", 8) == 0) {
-      cached.begin = image + section->VirtualAddress;
-      cached.end = cached.begin + section->Misc.VirtualSize;
-      return cached;
-    }
-  }
-  Terminate();
-}
+Span FrameSection() { return {zm_eh_frame_start, zm_eh_frame_end}; }
 
 struct FrameDescription {
   Address start = 0;
@@ -526,14 +508,79 @@ struct Landing {
   std::int32_t selector = 0;
 };
 
+// --- class types ---------------------------------------------------------------------------------
+//
+// The type descriptions of classes point at one of two tables of the library: one for a class
+// without bases, one for a class with a single public base at offset 0. The library's tables
+// bring the whole machinery of dynamic_cast with them (about 2 KB), which the installer never
+// uses; the tables below take their place, and a class's kind is told by the table it points
+// at. Their entries are never called: matching a thrown class against a handler's walks the
+// chain of single bases here. A class with several or virtual bases uses a third table, which
+// would bring the library's objects back and fail the link on a duplicate symbol.
+
+[[noreturn]] void NeverCalled() { Terminate(); }
+
+using VirtualEntry = void (*)();
+// Offset to top, the table's own type (unused), then the type description's virtual functions:
+// two destructors, __is_pointer_p, __is_function_p, __do_catch, __do_upcast, and for classes
+// __do_upcast, __do_dyncast and __do_find_public_src.
+constexpr int ClassTableEntries = 11;
+
+} // namespace
+
+extern "C" {
+extern const VirtualEntry ClassTypeTable[ClassTableEntries] asm(
+    "__ZTVN10__cxxabiv117__class_type_infoE");
+extern const VirtualEntry SingleBaseTypeTable[ClassTableEntries] asm(
+    "__ZTVN10__cxxabiv120__si_class_type_infoE");
+const VirtualEntry ClassTypeTable[ClassTableEntries] = {
+    nullptr,     nullptr,     NeverCalled, NeverCalled, NeverCalled, NeverCalled,
+    NeverCalled, NeverCalled, NeverCalled, NeverCalled, NeverCalled};
+const VirtualEntry SingleBaseTypeTable[ClassTableEntries] = {
+    nullptr,     nullptr,     NeverCalled, NeverCalled, NeverCalled, NeverCalled,
+    NeverCalled, NeverCalled, NeverCalled, NeverCalled, NeverCalled};
+}
+
+namespace {
+
+const void* TableOf(const std::type_info* type) {
+  return *reinterpret_cast<const void* const*>(type);
+}
+bool IsClass(const std::type_info* type) {
+  return TableOf(type) == &ClassTypeTable[2] || TableOf(type) == &SingleBaseTypeTable[2];
+}
+const std::type_info* SingleBase(const std::type_info* type) {
+  return reinterpret_cast<const std::type_info* const*>(type)[2];
+}
+// The library's equality of type descriptions, written out so that its object stays out: the
+// same description, or the same name unless the name is marked ('*') as local to one module.
+bool SameType(const std::type_info* a, const std::type_info* b) {
+  const char* nameA = reinterpret_cast<const char* const*>(a)[1];
+  const char* nameB = reinterpret_cast<const char* const*>(b)[1];
+  return a == b || (nameA[0] != '*' && std::strcmp(nameA, nameB) == 0);
+}
+
 bool Catches(const std::type_info* catchType, ExceptionHeader* header, void** adjusted) {
   void* object = ObjectOf(header);
+  const std::type_info* thrown = header->type;
   if (catchType == nullptr) { // catch (...)
     *adjusted = object;
     return true;
   }
-  if (header->type->__is_pointer_p()) object = *static_cast<void**>(object);
-  if (!catchType->__do_catch(header->type, &object, 1)) return false;
+  if (IsClass(thrown) || IsClass(catchType)) {
+    if (!IsClass(thrown) || !IsClass(catchType)) return false;
+    // The thrown class or one of its bases; a single base sits at offset 0.
+    for (const std::type_info* type = thrown;; type = SingleBase(type)) {
+      if (SameType(type, catchType)) {
+        *adjusted = object;
+        return true;
+      }
+      if (TableOf(type) != &SingleBaseTypeTable[2]) return false;
+    }
+  }
+  // Pointers and the other built-in types: the library's own rules.
+  if (thrown->__is_pointer_p()) object = *static_cast<void**>(object);
+  if (!catchType->__do_catch(thrown, &object, 1)) return false;
   *adjusted = object;
   return true;
 }
