@@ -529,10 +529,10 @@ constexpr int ClassTableEntries = 11;
 } // namespace
 
 extern "C" {
-extern const VirtualEntry ClassTypeTable[ClassTableEntries] asm(
-    "__ZTVN10__cxxabiv117__class_type_infoE");
-extern const VirtualEntry SingleBaseTypeTable[ClassTableEntries] asm(
-    "__ZTVN10__cxxabiv120__si_class_type_infoE");
+extern const VirtualEntry
+    ClassTypeTable[ClassTableEntries] asm("__ZTVN10__cxxabiv117__class_type_infoE");
+extern const VirtualEntry
+    SingleBaseTypeTable[ClassTableEntries] asm("__ZTVN10__cxxabiv120__si_class_type_infoE");
 const VirtualEntry ClassTypeTable[ClassTableEntries] = {
     nullptr,     nullptr,     NeverCalled, NeverCalled, NeverCalled, NeverCalled,
     NeverCalled, NeverCalled, NeverCalled, NeverCalled, NeverCalled};

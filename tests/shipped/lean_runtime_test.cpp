@@ -3,6 +3,7 @@
 // container that cannot grow reports running out of memory.
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <new>
@@ -44,6 +45,12 @@ struct Counted {
   Counted counted;
   if (depth == 0) throw Thrown{42};
   ThrowThrough(depth - 1);
+}
+
+[[gnu::noinline]] void ThrowWithoutAllocating(int depth) {
+  Counted counted;
+  if (depth == 0) throw Thrown{42};
+  ThrowWithoutAllocating(depth - 1);
 }
 
 struct Base {
@@ -267,6 +274,31 @@ void CheckExceptions() {
          }
          std::set_new_handler(nullptr);
          return caught;
+       }},
+      {"with the heap exhausted, exceptions still arrive, nested ones too",
+       [] {
+         // Everything malloc gives, largest blocks first (only reserved: nothing is touched).
+         static void* taken[8192];
+         int count = 0;
+         for (std::size_t size = std::size_t{1} << 30; size >= 8 && count < 8192;) {
+           if (void* block = std::malloc(size))
+             taken[count++] = block;
+           else
+             size /= 2;
+         }
+         bool exhausted = std::malloc(64) == nullptr;
+         int caught = 0;
+         try {
+           ThrowWithoutAllocating(2);
+         } catch (const Thrown& outer) {
+           try {
+             throw ZRegKey::EOpen();
+           } catch (const ZRegKey::E&) {
+             caught = outer.value;
+           }
+         }
+         while (count > 0) std::free(taken[--count]);
+         return exhausted && caught == 42 && Alive == 0;
        }},
       {"many exceptions in a row neither leak nor wear out the run-time",
        [] {
