@@ -99,7 +99,8 @@ struct Reader {
   const std::uint8_t* p;
 
   std::uint8_t Byte() { return *p++; }
-  std::uint32_t Uleb() {
+  // A LEB128 number: seven bits a byte, low bits first; a signed one extends its last sign bit.
+  std::uint32_t Leb(bool isSigned) {
     std::uint32_t value = 0;
     unsigned shift = 0;
     std::uint8_t byte;
@@ -108,20 +109,11 @@ struct Reader {
       if (shift < 32) value |= static_cast<std::uint32_t>(byte & 0x7F) << shift;
       shift += 7;
     } while (byte & 0x80);
+    if (isSigned && shift < 32 && (byte & 0x40)) value |= ~0u << shift;
     return value;
   }
-  std::int32_t Sleb() {
-    std::uint32_t value = 0;
-    unsigned shift = 0;
-    std::uint8_t byte;
-    do {
-      byte = *p++;
-      if (shift < 32) value |= static_cast<std::uint32_t>(byte & 0x7F) << shift;
-      shift += 7;
-    } while (byte & 0x80);
-    if (shift < 32 && (byte & 0x40)) value |= ~0u << shift;
-    return static_cast<std::int32_t>(value);
-  }
+  std::uint32_t Uleb() { return Leb(false); }
+  std::int32_t Sleb() { return static_cast<std::int32_t>(Leb(true)); }
   std::uint32_t Fixed(std::size_t bytes) {
     std::uint32_t value = 0;
     std::memcpy(&value, p, bytes);
