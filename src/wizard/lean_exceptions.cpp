@@ -630,7 +630,8 @@ Landing FindLanding(const FrameDescription& frame, Address ip, ExceptionHeader* 
           return landing;
         }
       } else {
-        // An exception specification: a handler when the exception is none of the listed.
+        // A list of the only types the function may let through (throw(...)): a handler when
+        // the exception is none of them.
         Reader list{typeTable - filter - 1};
         bool listed = false;
         while (std::uint32_t index = list.Uleb()) {
