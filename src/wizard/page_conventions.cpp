@@ -19,7 +19,7 @@ bool ConfirmAbort(HWND owner) {
 
 INT_PTR AnswerQueryCancel(HWND page) {
   if (ConfirmAbort(page)) return FALSE;
-  SetWindowLongA(page, DWL_MSGRESULT, TRUE);
+  SetWindowLongPtrA(page, DWLP_MSGRESULT, TRUE);
   return TRUE;
 }
 

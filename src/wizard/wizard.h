@@ -25,9 +25,9 @@ protected:
   ~WizardPage() = default;
 };
 
-// The page and header records in their first, 40-byte versions, which every comctl32 reads.
-// Today's PROPSHEETPAGEA is larger, and the sheet steps through the page array by each
-// record's dwSize, so the array must be of the 40-byte type.
+// The page and header records in their first versions (40 bytes each in a 32-bit program), which
+// every comctl32 reads. Today's PROPSHEETPAGEA is larger, and the sheet steps through the page
+// array by each record's dwSize, so the array must be of the first-version type.
 using WizardPageRecord = PROPSHEETPAGEA_V1;
 
 struct WizardHeaderRecord {
@@ -38,13 +38,17 @@ struct WizardHeaderRecord {
   LPCSTR pszIcon;
   LPCSTR pszCaption;
   UINT nPages;
-  UINT nStartPage;
+  // The platform's record shares this field with a pointer (the start page by title).
+  alignas(LPCSTR) UINT nStartPage;
   const WizardPageRecord* ppsp;
   PFNPROPSHEETCALLBACK pfnCallback;
 };
 
+// The shipped program is 32-bit; a 64-bit build's records hold the same fields at 64-bit sizes.
+#ifndef _WIN64
 static_assert(sizeof(WizardPageRecord) == 40);
 static_assert(sizeof(WizardHeaderRecord) == 40);
+#endif
 
 // The header flags of every wizard this frame builds: a page array, wizard buttons, no Apply.
 inline constexpr DWORD WizardSheetFlags = PSH_PROPSHEETPAGE | PSH_WIZARD | PSH_NOAPPLYNOW;

@@ -1,5 +1,6 @@
 #include <doctest/doctest.h>
 
+#include <cstddef>
 #include <string>
 
 #include "res/resource.h"
@@ -8,7 +9,18 @@
 #include "wizard/installer_wizard.h"
 #include "wizard/page_conventions.h"
 
-TEST_CASE_FIXTURE(WizardFixture, "The frame describes each page and the sheet in 40-byte records") {
+// The first record versions, which every comctl32 reads: 40 bytes each in the shipped 32-bit
+// program, the headers' own first-version sizes in a 64-bit build.
+#ifdef _WIN64
+const UINT kHeaderRecordBytes = PROPSHEETHEADERA_V1_SIZE;
+const UINT kPageRecordBytes = PROPSHEETPAGEA_V1_SIZE;
+#else
+const UINT kHeaderRecordBytes = 40;
+const UINT kPageRecordBytes = 40;
+#endif
+
+TEST_CASE_FIXTURE(WizardFixture,
+                  "The frame describes each page and the sheet in first-version records") {
   HWND parent = reinterpret_cast<HWND>(0x1234);
   for (int icon : {0, IDI_WIZARD}) {
     CAPTURE(icon);
@@ -16,7 +28,7 @@ TEST_CASE_FIXTURE(WizardFixture, "The frame describes each page and the sheet in
     std::vector<WizardPageRecord> records;
     WizardHeaderRecord header = wizard.BuildRecords(1, records);
 
-    CHECK(header.dwSize == 40u);
+    CHECK(header.dwSize == kHeaderRecordBytes);
     CHECK(header.dwFlags == (icon != 0 ? 0xACu : 0xA8u));
     CHECK(header.pszIcon == (icon != 0 ? MAKEINTRESOURCEA(IDI_WIZARD) : nullptr));
     CHECK(header.hwndParent == parent);
@@ -29,13 +41,13 @@ TEST_CASE_FIXTURE(WizardFixture, "The frame describes each page and the sheet in
 
     REQUIRE(records.size() == 2);
     CHECK(reinterpret_cast<const char*>(&records[1]) - reinterpret_cast<const char*>(&records[0]) ==
-          40);
+          static_cast<std::ptrdiff_t>(kPageRecordBytes));
     const int templates[] = {IDD_WELCOME, IDD_AGREEMENT};
     const DLGPROC procedures[] = {&WelcomeDialogProc, &AgreementDialogProc};
     for (int i = 0; i < 2; ++i) {
       CAPTURE(i);
       const WizardPageRecord& record = records[static_cast<std::size_t>(i)];
-      CHECK(record.dwSize == 40u);
+      CHECK(record.dwSize == kPageRecordBytes);
       CHECK(record.dwFlags == 0u);
       CHECK(record.hInstance == TestModule());
       CHECK(record.pszTemplate == MAKEINTRESOURCEA(templates[i]));
