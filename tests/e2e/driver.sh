@@ -1,8 +1,12 @@
 # What a person does with the installer, and what the driving script reads back. Sourced by
-# run-case inside the case's Wine session, with WINEPREFIX, probe_exe and case_dir set.
+# run-case inside the case's Wine session, with WINEPREFIX, probe_exe and case_dir set, and by
+# scripts/wizard-tour.
+driver_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=tests/support/time-factor.sh
+source "$driver_dir/../support/time-factor.sh"
 
 # Generous, because a loaded machine may take seconds for what usually takes a moment.
-readonly patience_ms=30000
+readonly patience_ms=$((30000 * zm_time_factor))
 
 fail() {
   echo "FAIL: $*" >&2

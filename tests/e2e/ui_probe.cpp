@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "support/time_factor.h"
+
 namespace {
 
 const char kSheetTitle[] = "Zembrino's Screen Saver Installer";
@@ -121,7 +123,8 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM context) {
 // the page is unknown for this round.
 bool CurrentPage(HWND sheet, HWND* page) {
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0, SMTO_ABORTIFHUNG, 2000, &result))
+  if (!SendMessageTimeoutA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0, SMTO_ABORTIFHUNG, Patience(2000),
+                           &result))
     return false;
   *page = reinterpret_cast<HWND>(result);
   return true;
@@ -168,7 +171,7 @@ State ReadState() {
       // An edit control's text lives in its own process: ask the control itself.
       DWORD_PTR length = 0;
       SendMessageTimeoutA(GetDlgItem(page, kLicenseTextId), WM_GETTEXTLENGTH, 0, 0,
-                          SMTO_ABORTIFHUNG, 2000, &length);
+                          SMTO_ABORTIFHUNG, Patience(2000), &length);
       state["license.length"] = std::to_string(length);
     } else {
       state["page"] = "other";

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "support/test_machine.h"
+#include "support/time_factor.h"
 
 std::string PayloadPath(const char* environmentVariable) {
   const char* hostPath = std::getenv(environmentVariable);
@@ -44,7 +45,7 @@ Process Start(const std::string& program, const std::string& arguments) {
 }
 
 long WaitForExit(Process& process, DWORD milliseconds) {
-  DWORD deadline = ::GetTickCount() + milliseconds;
+  DWORD deadline = ::GetTickCount() + Patience(milliseconds);
   for (;;) {
     DWORD now = ::GetTickCount();
     DWORD left = static_cast<long>(deadline - now) > 0 ? deadline - now : 0;
@@ -63,7 +64,7 @@ long WaitForExit(Process& process, DWORD milliseconds) {
 void EndProcess(Process& process) {
   if (process.handle == nullptr) return;
   ::TerminateProcess(process.handle, 99);
-  ::WaitForSingleObject(process.handle, 5000);
+  ::WaitForSingleObject(process.handle, Patience(5000));
   ::CloseHandle(process.handle);
   process.handle = nullptr;
 }
@@ -82,8 +83,9 @@ void PumpMessages(DWORD milliseconds) {
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
   DWORD start = ::GetTickCount();
+  DWORD limit = Patience(milliseconds);
   while (!condition()) {
-    if (::GetTickCount() - start > milliseconds) return false;
+    if (::GetTickCount() - start > limit) return false;
     PumpMessages(50);
   }
   return true;

@@ -26,12 +26,13 @@ struct Process {
 };
 Process Start(const std::string& program, const std::string& arguments);
 // Waits, handling this thread's messages meanwhile (other processes' windows may send to ours).
-// Returns the exit code, or -1 when the process is still running after `milliseconds`.
+// Returns the exit code, or -1 when the process is still running after Patience(milliseconds).
 long WaitForExit(Process& process, DWORD milliseconds);
 void EndProcess(Process& process);
 
 // Handles this thread's messages for a while.
 void PumpMessages(DWORD milliseconds);
+// False when the condition does not hold within Patience(milliseconds).
 bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds);
 
 // A visible top-level window of the process with that class and title, or null.

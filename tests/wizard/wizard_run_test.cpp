@@ -10,6 +10,7 @@
 #include "res/resource.h"
 #include "sheet_driver.h"
 #include "support/message_boxes.h"
+#include "support/time_factor.h"
 #include "wizard/application.h"
 #include "wizard/installer_wizard.h"
 #include "wizard/page_conventions.h"
@@ -61,7 +62,8 @@ int StepsTaken = 0;
 bool ScriptDone = false;
 int IdleTicks = 0;
 bool GaveUp = false;
-constexpr int TicksBeforeGivingUp = 200; // 10 s at 50 ms
+constexpr UINT TickMilliseconds = 50;
+int TicksBeforeGivingUp = 0;
 
 // Allocates nothing: it runs while an allocation failure may be armed.
 BOOL CALLBACK FindSheet(HWND window, LPARAM found) {
@@ -108,7 +110,8 @@ template <typename Body> void RunScripted(Step script, Body body) {
   IdleTicks = 0;
   GaveUp = false;
   AllocationFailed = false;
-  UINT_PTR timer = SetTimer(nullptr, 0, 50, &OnTick);
+  TicksBeforeGivingUp = static_cast<int>(Patience(10000) / TickMilliseconds);
+  UINT_PTR timer = SetTimer(nullptr, 0, TickMilliseconds, &OnTick);
   REQUIRE(timer != 0);
   body();
   KillTimer(nullptr, timer);
