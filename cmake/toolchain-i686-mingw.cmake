@@ -14,5 +14,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Test executables run under 32-bit Wine, in the build tree's own prefix.
+# Test executables run under 32-bit Wine, in the build tree's own prefix; every Windows test
+# passes ZM_WINE_ARCH on to the Wine helpers (scripts/wine-flavour.sh).
+set(ZM_WINE_ARCH win32)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)

@@ -2,6 +2,8 @@
 # run-case inside the case's Wine session, with WINEPREFIX, probe_exe and case_dir set, and by
 # scripts/wizard-tour.
 driver_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=scripts/wine-flavour.sh
+source "$driver_dir/../../scripts/wine-flavour.sh"
 # shellcheck source=tests/support/time-factor.sh
 source "$driver_dir/../support/time-factor.sh"
 
@@ -14,7 +16,7 @@ fail() {
 }
 
 # Windows console output ends its lines with CR LF.
-probe() { wine "$probe_exe" "$@" | tr -d '\r'; }
+probe() { "$zm_wine" "$probe_exe" "$@" | tr -d '\r'; }
 
 # Waits until every key=value holds on the screen, then keeps the state for `seen`.
 screen=
@@ -86,7 +88,7 @@ installer_runs=0
 start_installer() {
   local exe=${1:-$installer}
   installer_runs=$((installer_runs + 1))
-  WINEDEBUG=+process wine "$exe" 2>"$case_dir/process-$installer_runs.log" &
+  WINEDEBUG=+process "$zm_wine" "$exe" 2>"$case_dir/process-$installer_runs.log" &
   installer_pid=$!
 }
 

@@ -11,13 +11,15 @@ base=$1 prefix=$2 family=$3
 shift 3
 here=$(cd "$(dirname "$0")" && pwd)
 wine_run=$here/../../scripts/wine-run
+# shellcheck source=scripts/wine-flavour.sh
+source "$here/../../scripts/wine-flavour.sh"
 
 WINEPREFIX=$base "$wine_run" --version >/dev/null
 
-export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 finish() {
-  wineserver -k 2>/dev/null || true
-  wineserver -w 2>/dev/null || true
+  "$zm_wineserver" -k 2>/dev/null || true
+  "$zm_wineserver" -w 2>/dev/null || true
 }
 trap finish EXIT
 
@@ -26,9 +28,9 @@ cp -a "$base" "$prefix"
 case $family in
   nt) ;;
   win98)
-    wine reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null
+    "$zm_wine" reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null
     # The Wine session started here has no display; the command must start a new one.
-    wineserver -w
+    "$zm_wineserver" -w
     ;;
   *) echo "in_wine_prefix.sh: unknown family '$family'" >&2; exit 2 ;;
 esac

@@ -7,6 +7,8 @@
 set -euo pipefail
 saver=$1
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=scripts/wine-flavour.sh
+source "$here/../../scripts/wine-flavour.sh"
 # shellcheck source=tests/support/time-factor.sh
 source "$here/../support/time-factor.sh"
 shots=$(mktemp -d)
@@ -51,7 +53,7 @@ wait_for_exit() {
 for input in move click key; do
   echo "--- ended by: $input"
   xdotool mousemove 400 300
-  wine "$saver" /s &
+  "$zm_wine" "$saver" /s &
   pid=$!
   wait_for_picture "$pid"
 
