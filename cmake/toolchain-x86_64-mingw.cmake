@@ -18,4 +18,4 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Test executables run under 64-bit Wine, in the build tree's own prefix; every Windows test
 # passes ZM_WINE_ARCH on to the Wine helpers (scripts/wine-flavour.sh).
 set(ZM_WINE_ARCH win64)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine64-run)
