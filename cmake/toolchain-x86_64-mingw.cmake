@@ -1,19 +1,9 @@
 # Cross-compiles the Windows tests, the wizard, the installer and its payloads for 64-bit Windows,
 # so that they run under 64-bit Wine on build machines that cannot run 32-bit code at all. What
 # ships is the 32-bit build (toolchain-i686-mingw.cmake); this one only tests.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(ZM_MINGW_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${ZM_MINGW_PREFIX}-gcc-win32)
-set(CMAKE_CXX_COMPILER ${ZM_MINGW_PREFIX}-g++-win32)
-set(CMAKE_RC_COMPILER ${ZM_MINGW_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${ZM_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/MingwToolchain.cmake)
 
 # Test executables run under 64-bit Wine, in the build tree's own prefix; every Windows test
 # passes ZM_WINE_ARCH on to the Wine helpers (scripts/wine-flavour.sh).
