@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/command_line.h"
+#include "runtime/command_line.h"
 #include "saver/command_line.h"
 
 using saver::Mode;
@@ -65,7 +65,7 @@ TEST_CASE("the arguments begin after the program name, quoted or not") {
       {"", ""},
   };
   for (const Case& c : cases) {
-    CHECK_MESSAGE(std::string(payload::SkipProgramName(c.commandLine)) == c.arguments,
+    CHECK_MESSAGE(std::string(runtime::SkipProgramName(c.commandLine)) == c.arguments,
                   "command line: " << c.commandLine);
   }
 }

@@ -3,7 +3,7 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include "common/command_line.h"
+#include "runtime/command_line.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int show);
 
@@ -14,7 +14,7 @@ extern "C" void __cdecl PayloadEntry() {
   int show = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : SW_SHOWDEFAULT;
   ExitProcess(static_cast<UINT>(
       WinMain(GetModuleHandleA(nullptr), nullptr,
-              const_cast<LPSTR>(payload::SkipProgramName(GetCommandLineA())), show)));
+              const_cast<LPSTR>(runtime::SkipProgramName(GetCommandLineA())), show)));
 }
 
 // The compiler may call these for loops and large copies, and no library supplies them here.

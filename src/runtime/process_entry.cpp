@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "payloads/common/command_line.h"
+#include "runtime/command_line.h"
 
 extern "C" {
 
@@ -30,7 +30,7 @@ int atexit(void (*function)()) {
   GetStartupInfoA(&startup);
   int show = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : SW_SHOWDEFAULT;
   std::exit(WinMain(GetModuleHandleA(nullptr), nullptr,
-                    const_cast<LPSTR>(payload::SkipProgramName(GetCommandLineA())), show));
+                    const_cast<LPSTR>(runtime::SkipProgramName(GetCommandLineA())), show));
 }
 
 } // extern "C"

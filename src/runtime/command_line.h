@@ -1,6 +1,6 @@
 #pragma once
 
-namespace payload {
+namespace runtime {
 
 // The arguments of a full command line, as WinMain receives them: the program name, quoted or
 // not, and the blanks after it are skipped.
@@ -17,4 +17,4 @@ inline const char* SkipProgramName(const char* commandLine) {
   return p;
 }
 
-} // namespace payload
+} // namespace runtime
