@@ -7,3 +7,26 @@ include(${CMAKE_CURRENT_LIST_DIR}/MingwToolchain.cmake)
 # passes ZM_WINE_ARCH on to the Wine helpers (scripts/wine-flavour.sh).
 set(ZM_WINE_ARCH win32)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
+
+# The shipped program's own run-time (src/runtime) reads the frame descriptions and exception
+# tables this compiler writes, replaces pieces of its C++ library by their symbol names and lays
+# the program out with a linker script derived from this linker's default. It was checked against
+# these two; another compiler or linker may write constructs it does not handle, so configuring
+# with them stops here.
+set(ZM_CHECKED_COMPILER_VERSION "12-win32")      # Debian 12's gcc-mingw-w64-i686-win32 (GCC 12.2)
+set(ZM_CHECKED_LINKER_VERSION "GNU ld (GNU Binutils) 2.40")
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -dumpversion
+  OUTPUT_VARIABLE zm_compiler_version OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+execute_process(COMMAND ${ZM_MINGW_PREFIX}-ld --version
+  OUTPUT_VARIABLE zm_linker_version ERROR_QUIET)
+string(REGEX REPLACE "\n.*" "" zm_linker_version "${zm_linker_version}")
+if(NOT zm_compiler_version STREQUAL ZM_CHECKED_COMPILER_VERSION
+   OR NOT zm_linker_version STREQUAL ZM_CHECKED_LINKER_VERSION)
+  message(FATAL_ERROR
+    "The installer's run-time was checked with compiler ${ZM_CHECKED_COMPILER_VERSION} and "
+    "linker '${ZM_CHECKED_LINKER_VERSION}'; this machine has compiler '${zm_compiler_version}' "
+    "and linker '${zm_linker_version}'. Before building with them, re-check src/runtime "
+    "(README.md there): the exception table check of zmsetup.exe, the runtime tests, the "
+    "linker script against the new linker's default (ld --verbose) and the library symbols the "
+    "runtime replaces; then put the new versions in cmake/toolchain-i686-mingw.cmake.")
+endif()
