@@ -11,3 +11,6 @@ inline constexpr char ArchiveErrorText[] =
     "This installation archive appears to be corrupt.  Please try downloading\n"
     "Zembrino's Screen Saver from " ZM_PRODUCT_WEB_ADDRESS ".";
 inline constexpr char ArchiveErrorTitle[] = "Installation Archive Error";
+
+// The title of the boxes after which the program cannot go on.
+inline constexpr char IrrecoverableErrorTitle[] = "Irrecoverable error";

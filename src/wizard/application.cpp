@@ -4,12 +4,17 @@
 
 #include <commctrl.h>
 
+#include "install/product.h"
 #include "res/resource.h"
 #include "wizard/common_controls.h"
 #include "wizard/installer_wizard.h"
 #include "wizard/page_guard.h"
 
 namespace {
+
+constexpr char CommonControlsMissingText[] =
+    "The Windows common controls library (comctl32.dll) could not be loaded from the system "
+    "folder.  Zembrino's Screen Saver cannot be installed without it.";
 
 class OutOfMemory : public std::bad_alloc {
 public:
@@ -27,8 +32,13 @@ int RunInstaller(HINSTANCE instance) {
   std::set_new_handler(&OutOfMemoryHandler);
   ClearWizardFailure();
   try {
-    // Without the library there is no wizard to show; the program ends as after a cancel.
-    InitCommonControlsFromSystem();
+    // Without the library there is no wizard to show: the person who started the program is
+    // told why nothing appears, and the program ends as after a cancel.
+    if (!InitCommonControlsFromSystem()) {
+      sys::MessageBoxA(nullptr, CommonControlsMissingText, IrrecoverableErrorTitle,
+                       MB_ICONERROR | MB_OK);
+      return 0;
+    }
     InstallerWizard wizard(instance, nullptr, IDI_WIZARD);
     // Finished or cancelled, the program ends the same way.
     wizard.Run(0);

@@ -6,6 +6,7 @@
 #include <prsht.h>
 
 #include "foundation/zstring.h"
+#include "install/product.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ void ReportOutOfMemory() {
   if (Failure == WizardFailure::OutOfMemory) return;
   // Noted before the box, so that an allocation failing while it is shown adds no second one.
   Failure = WizardFailure::OutOfMemory;
-  sys::MessageBoxA(nullptr, "Out of memory.", "Irrecoverable error", MB_ICONERROR | MB_OK);
+  sys::MessageBoxA(nullptr, "Out of memory.", IrrecoverableErrorTitle, MB_ICONERROR | MB_OK);
 }
 
 INT_PTR GuardPageMessage(PageHandler handler, HWND page, UINT message, WPARAM wParam,

@@ -111,7 +111,7 @@ expect_installed() {
   else
     expect "system.ini on the NT family" '' "$(system_ini_setting)"
   fi
-  expect "the backup of the previous setting" "$previous_setting" \
+  expect "the backup of the previous setting" "${expected_backup:-$previous_setting}" \
     "$(probe reg-get HKCU "$backup_key" || true)"
   expect "uninstall DisplayName" "Zembrino's Screen Saver" \
     "$(probe reg-get HKLM "$uninstall_key" DisplayName)"
@@ -269,4 +269,54 @@ case_damaged_uninstaller() {
   expect_nothing_activated
   expect "last-write time of the screen saver written before the damaged payload" "$fixed_time" \
     "$(stat -c %Y "$(install_dir_here)/$saver_file")"
+}
+
+# Without the common controls there is no wizard: a box without an owner says what is missing,
+# and the program ends with nothing installed.
+case_missing_common_controls() {
+  set_previous_setting
+  WINEDLLOVERRIDES="$WINEDLLOVERRIDES;comctl32=" start_installer
+  expect_box "$irrecoverable_title" "$common_controls_text" 0
+  answer_box ok
+  expect_exit_code 0
+  wait_for sheet=none box=none
+  expect_nothing_installed
+}
+
+# A 32-bit little-endian number, then a counted text, as the restore log stores them.
+log_number() {
+  local n=$1
+  # shellcheck disable=SC2059
+  printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((n & 255)) $((n >> 8 & 255)) \
+    $((n >> 16 & 255)) $((n >> 24 & 255)))"
+}
+log_text() {
+  log_number "${#1}"
+  printf '%s' "$1"
+}
+
+# A restore log whose second record is malformed: the first is put back, the rest of the log is
+# ignored, the log is deleted and the installation goes on as usual. The setting the first
+# record restores is the one the installation then backs up.
+case_malformed_restore_log() {
+  set_previous_setting
+  local restored='C:\WINDOWS\SYSTEM32\RESTORED.SCR' log
+  log=$(install_dir_here)/$uninstaller_file
+  log=${log%.exe}.log
+  {
+    printf '\x0a\x01'
+    log_number $((0x80000001))
+    log_text "$desktop_key"
+    log_text SCRNSAVE.EXE
+    log_text "$restored"
+    # A subkey longer than any the log may hold.
+    printf '\x01'
+    log_number $((0x80000001))
+    log_number 5000
+  } >"$log"
+  start_installer
+  install_road
+  expect_exit_code 0
+  [[ ! -e $log ]] || fail "the restore log is still there"
+  expected_backup=$restored expect_installed
 }

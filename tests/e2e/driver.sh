@@ -75,11 +75,15 @@ readonly abort_text="Are you sure you want to abort the installation of Zembrino
 readonly archive_title='Installation Archive Error'
 readonly archive_text="This installation archive appears to be corrupt.  Please try downloading\\nZembrino's Screen Saver from http://www.zembrino.example."
 
+readonly irrecoverable_title='Irrecoverable error'
+readonly common_controls_text="The Windows common controls library (comctl32.dll) could not be loaded from the system folder.  Zembrino's Screen Saver cannot be installed without it."
+
+# expect_box <title> <text> [owned: 1 (a window of the installer's) or 0]
 expect_box() {
   wait_for box=present
   expect "message box title" "$1" "$(seen box.title)"
   expect "message box text" "$2" "$(seen box.text)"
-  expect "message box has an owner" 1 "$(seen box.owned)"
+  expect "message box has an owner" "${3:-1}" "$(seen box.owned)"
 }
 
 # Starts the installer; every process started in the session logs its command line.
