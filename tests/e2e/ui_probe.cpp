@@ -7,6 +7,8 @@
 //   zm_ui_probe shortpath <path>            the short form of a path
 //   zm_ui_probe reg-get <HKCU|HKLM> <key> [value]    a REG_SZ value (default value if none)
 //   zm_ui_probe reg-set <HKCU|HKLM> <key> <value> <text>
+//   zm_ui_probe first-page <ms> <program>   starts the program, prints the milliseconds until its
+//                                           Welcome page shows, then ends it (bench/run)
 #include <windows.h>
 
 #include <commctrl.h>
@@ -249,6 +251,47 @@ int Wait(int argc, char** argv) {
   return 1;
 }
 
+// From process creation to the Welcome page on the screen, timed inside Wine so that Wine's own
+// start-up does not count. The page is looked for every millisecond or so.
+int FirstPage(int argc, char** argv) {
+  if (argc < 4) return 64;
+  DWORD limit = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
+  std::string commandLine = std::string("\"") + argv[3] + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  LARGE_INTEGER frequency, start, now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    std::printf("cannot start %s (error %lu)\n", argv[3], GetLastError());
+    return 2;
+  }
+  int status = 1;
+  for (;;) {
+    State state = ReadState();
+    QueryPerformanceCounter(&now);
+    double ms = static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 /
+                static_cast<double>(frequency.QuadPart);
+    if (state["page"] == "welcome") {
+      std::printf("%.1f\n", ms);
+      status = 0;
+      break;
+    }
+    if (ms > limit) {
+      std::printf("no Welcome page after %lu ms\n", static_cast<unsigned long>(limit));
+      break;
+    }
+    Sleep(1);
+  }
+  TerminateProcess(process.hProcess, 0);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return status;
+}
+
 HKEY Root(const char* name) {
   if (std::strcmp(name, "HKLM") == 0) return HKEY_LOCAL_MACHINE;
   return HKEY_CURRENT_USER;
@@ -316,6 +359,7 @@ int main(int argc, char** argv) {
   if (command == "shortpath") return ShortPath(argc, argv);
   if (command == "reg-get") return RegGet(argc, argv);
   if (command == "reg-set") return RegSet(argc, argv);
+  if (command == "first-page") return FirstPage(argc, argv);
   std::fprintf(stderr, "zm_ui_probe: unknown command %s\n", command.c_str());
   return 64;
 }
