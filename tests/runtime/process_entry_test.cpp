@@ -7,7 +7,8 @@
 // checks the start, then runs itself twice more: with `end`, where WinMain returns 7, and with
 // `exit`, where WinMain calls exit(5). Each of those registers more functions than the list keeps
 // in its first block and one more while they run; the destructor of a static object, registered
-// first and so run last, ends the process with 100 when they did not run in the expected order.
+// first and so run last, signals an event when they ran in the expected order (so that a run in
+// which they never ran fails too) and otherwise ends the process with 100.
 // The exit code is 0 when everything holds, otherwise a bit per failed check (reported by a
 // function run at the end, so that it also fails when that function never runs: WinMain itself
 // returns 64).
@@ -22,6 +23,7 @@ namespace {
 constexpr int Registered = 40;
 constexpr int LateMark = 100;
 constexpr int StaticMark = 200;
+constexpr char InOrderEvent[] = "ZembrinoProcessEntryTestInOrder";
 
 int Failures = 0;
 int Constructed = 0;
@@ -50,7 +52,8 @@ struct BuiltFirst {
   ~BuiltFirst() {
     if (!EndChild) return;
     Mark(StaticMark);
-    if (!RanInOrder()) ExitProcess(100);
+    HANDLE inOrder = OpenEventA(EVENT_MODIFY_STATE, FALSE, InOrderEvent);
+    if (!RanInOrder() || inOrder == nullptr || !SetEvent(inOrder)) ExitProcess(100);
   }
 };
 BuiltFirst builtFirst;
@@ -67,8 +70,12 @@ template <int... N> bool RegisterAll(std::integer_sequence<int, N...>) {
   return ((std::atexit(&Record<N>) == 0) && ...);
 }
 
-// Runs this program with the given arguments; its exit code, or -1 when it did not run.
+// Runs this program with the given arguments; its exit code, -1 when it did not run, -2 when its
+// end functions did not all run in order.
 long RunSelf(const char* arguments) {
+  HANDLE inOrder = CreateEventA(nullptr, TRUE, FALSE, InOrderEvent);
+  if (inOrder == nullptr) return -1;
+  ResetEvent(inOrder);
   char path[MAX_PATH];
   if (GetModuleFileNameA(nullptr, path, MAX_PATH) == 0) return -1;
   char commandLine[MAX_PATH + 16] = "\"";
@@ -84,7 +91,9 @@ long RunSelf(const char* arguments) {
   GetExitCodeProcess(process.hProcess, &code);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  return static_cast<long>(code);
+  const bool ranInOrder = WaitForSingleObject(inOrder, 0) == WAIT_OBJECT_0;
+  CloseHandle(inOrder);
+  return ranInOrder ? static_cast<long>(code) : -2;
 }
 
 void AtEnd() { ExitProcess(static_cast<UINT>(Failures)); }
