@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN
@@ -48,11 +47,6 @@ BOOL DeleteFileA(LPCSTR path);
 DWORD GetFileAttributesA(LPCSTR path);
 BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security);
 BOOL RemoveDirectoryA(LPCSTR path);
-
-// The run-time library's file streams, for reading the restore log.
-FILE* fopen(const char* path, const char* mode);
-std::size_t fread(void* buffer, std::size_t size, std::size_t count, FILE* stream);
-int fclose(FILE* stream);
 
 // Registry.
 LONG RegOpenKeyExA(HKEY parent, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "foundation/file_reader.h"
 #include "foundation/platform.h"
 #include "foundation/regkey.h"
 
@@ -26,26 +27,14 @@ struct RecordBuffers {
   char IniValue[TextRoom];
 };
 
-// Closes the stream on every way out of the replay, an exception passing through included, so
-// that the log is never deleted while it is still open.
-class OpenLog {
-public:
-  explicit OpenLog(FILE* file) : File(file) {}
-  ~OpenLog() { sys::fclose(File); }
-  OpenLog(const OpenLog&) = delete;
-  OpenLog& operator=(const OpenLog&) = delete;
-
-  FILE* const File;
-};
-
-std::uint8_t ReadByte(FILE* log) {
+std::uint8_t ReadByte(FileReader& log) {
   std::uint8_t value = 0;
   ReadExact(&value, 1, log);
   return value;
 }
 
 // The log is little-endian whatever machine reads it.
-std::uint32_t ReadUInt32(FILE* log) {
+std::uint32_t ReadUInt32(FileReader& log) {
   unsigned char bytes[4];
   ReadExact(bytes, sizeof bytes, log);
   return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
@@ -53,10 +42,10 @@ std::uint32_t ReadUInt32(FILE* log) {
 }
 
 // Lengths are signed in the log, so 0x80000000 and above are negative and refused.
-std::int32_t ReadLength(FILE* log) { return static_cast<std::int32_t>(ReadUInt32(log)); }
+std::int32_t ReadLength(FileReader& log) { return static_cast<std::int32_t>(ReadUInt32(log)); }
 
 // Reads a value whose length may be 0; returns that length.
-std::int32_t ReadOptionalText(char* buffer, FILE* log) {
+std::int32_t ReadOptionalText(char* buffer, FileReader& log) {
   std::int32_t length = ReadLength(log);
   if (length < 0 || length > MaxTextLength) throw EFile();
   if (length > 0) ReadExact(buffer, static_cast<std::size_t>(length), log);
@@ -70,7 +59,7 @@ HKEY RootKeyFromLog(std::uint32_t value) {
       static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(value))));
 }
 
-void ReplayRegistryValue(FILE* log, RecordBuffers& buffers) {
+void ReplayRegistryValue(FileReader& log, RecordBuffers& buffers) {
   const std::uint32_t root = ReadUInt32(log);
   ReadCounted(buffers.SubKey, TextRoom, log);
   ReadCounted(buffers.ValueName, TextRoom, log);
@@ -89,7 +78,7 @@ void ReplayRegistryValue(FILE* log, RecordBuffers& buffers) {
   }
 }
 
-void ReplayProfileEntry(FILE* log, RecordBuffers& buffers) {
+void ReplayProfileEntry(FileReader& log, RecordBuffers& buffers) {
   ReadCounted(buffers.Section, TextRoom, log);
   ReadCounted(buffers.Key, TextRoom, log);
   // An empty value removes the entry.
@@ -99,7 +88,7 @@ void ReplayProfileEntry(FILE* log, RecordBuffers& buffers) {
 }
 
 // Applies each record as soon as it has been read whole.
-void ReplayRecords(FILE* log) {
+void ReplayRecords(FileReader& log) {
   if (ReadByte(log) != LogFormat) throw EFile();
   RecordBuffers buffers;
   for (;;) {
@@ -119,11 +108,11 @@ void ReplayRecords(FILE* log) {
 
 } // namespace
 
-void ReadExact(void* destination, std::size_t count, FILE* log) {
-  if (sys::fread(destination, 1, count, log) != count) throw EFile();
+void ReadExact(void* destination, std::size_t count, FileReader& log) {
+  if (log.Read(destination, count) != count) throw EFile();
 }
 
-void ReadCounted(char* buffer, int capacity, FILE* log) {
+void ReadCounted(char* buffer, int capacity, FileReader& log) {
   const std::int32_t length = ReadLength(log);
   if (length < 1 || length > capacity - 1) throw EFile();
   ReadExact(buffer, static_cast<std::size_t>(length), log);
@@ -132,10 +121,11 @@ void ReadCounted(char* buffer, int capacity, FILE* log) {
 
 void ReplayRestoreLog(const ZString& installDir) {
   const ZString logPath = installDir.Concat(RestoreLogFileName);
-  if (FILE* file = sys::fopen(logPath.CStr(), "rb")) {
-    OpenLog log(file);
+  // The reader closes the log on every way out of the replay, an exception passing through
+  // included, so that the log is never deleted while it is still open.
+  if (FileReader log; log.Open(logPath.CStr())) {
     try {
-      ReplayRecords(log.File);
+      ReplayRecords(log);
     } catch (const EFile&) {
       // A malformed log ends the replay; what came before it stays applied.
     }

@@ -3,9 +3,10 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 
 #include "foundation/zstring.h"
+
+class FileReader;
 
 // The log does not match its format: a short read, a length out of range, a wrong format byte.
 class EFile {};
@@ -17,7 +18,7 @@ inline constexpr char RestoreLogFileName[] = "zmsaveru.log";
 void ReplayRestoreLog(const ZString& installDir);
 
 // Reads exactly count bytes or throws EFile.
-void ReadExact(void* destination, std::size_t count, FILE* log);
+void ReadExact(void* destination, std::size_t count, FileReader& log);
 // Reads a 32-bit length and that many bytes (1 to capacity - 1) into buffer, then a NUL.
 // Throws EFile for a length out of range or a short read.
-void ReadCounted(char* buffer, int capacity, FILE* log);
+void ReadCounted(char* buffer, int capacity, FileReader& log);

@@ -201,23 +201,20 @@ const Rule Rules[] = {
     {"GetVersionExA", "", SettingInProfile, 2, true},
     {"GetVersionExA", "", NoEffect, 0, false, true},
     // The restore log.
-    {"fopen", "",
+    {"CreateFileA", Log,
      [](Family, const std::string&) {
        return Missing("the log is not read, but deleted", {LogValue, LogEntry});
      }},
-    {"fread", "",
+    {"ReadFile", Log,
      [](Family, const std::string&) {
        return MayMiss("the replay stops early, the log is deleted", {LogValue, LogEntry});
      }},
-    {"fclose", "", NoEffect},
     {"RegOpenKeyExA", "ZembrinoTests",
      [](Family, const std::string&) { return Missing("one record skipped", {LogValue}); }},
     {"RegSetValueExA", "Restored",
      [](Family, const std::string&) { return Missing("one record lost", {LogValue}); }},
     {"WritePrivateProfileStringA", TestSection,
      [](Family, const std::string&) { return Missing("one record lost", {LogEntry}); }},
-    {"DeleteFileA", Log,
-     [](Family, const std::string&) { return Missing("the log stays", {Log}); }},
     // The payloads.
     // The older file keeps the first short name, so the setting names another one.
     {"DeleteFileA", OlderFile,
@@ -225,6 +222,10 @@ const Rule Rules[] = {
        return Outcome{
            "the older file stays", {}, {OlderFile}, {}, {RegistrySetting, ProfileSetting}};
      }},
+    // After the older file's rule: the log stays the last file opened, so its name is in the
+    // context of every later call.
+    {"DeleteFileA", Log,
+     [](Family, const std::string&) { return Missing("the log stays", {Log}); }},
     {"FindResourceA", "res=IDR_00", ScreenSaverArchiveError},
     {"SizeofResource", "res=IDR_00", ScreenSaverArchiveError},
     {"LoadResource", "res=IDR_00", ScreenSaverArchiveError},

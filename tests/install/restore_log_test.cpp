@@ -63,14 +63,14 @@ struct RestoreLogFixture : MachineFixture {
                  RegistryText(HKEY_CURRENT_USER, TestRegistryRoot, "Third") == "three"};
   }
 
-  // Whatever ended the replay, the stream was closed before the log was deleted.
+  // Whatever ended the replay, the log was closed before it was deleted.
   void CheckClosedAndDeleted(const Trace& trace) const {
     CHECK_FALSE(FileExists(LogPath));
-    const auto calls = CallNames(trace, {"fopen", "fread", "fclose", "DeleteFileA"});
+    const auto calls = CallNames(trace, {"CreateFileA", "ReadFile", "CloseHandle", "DeleteFileA"});
     REQUIRE(calls.size() >= 3);
-    CHECK(calls[calls.size() - 2] == "fclose");
+    CHECK(calls[calls.size() - 2] == "CloseHandle");
     CHECK(calls.back() == "DeleteFileA");
-    CHECK(CallCount(trace, "fclose") == 1);
+    CHECK(CallCount(trace, "CloseHandle") == 1);
     CHECK(CallDetails(trace, "DeleteFileA") == std::vector<std::string>{LogPath});
   }
 
@@ -290,11 +290,11 @@ TEST_CASE_FIXTURE(RestoreLogFixture, "without a readable log nothing is applied 
   SUBCASE("a log that cannot be opened") {
     RestoreLogWriter log;
     WriteFileBytes(LogPath, FirstRecord(log).Bytes());
-    sys::hooks::FailNth("fopen", 1);
+    sys::hooks::FailNth("CreateFileA", 1);
     trace = ReplayOnly();
   }
-  CHECK(CallNames(trace, {"fopen", "fread", "fclose", "DeleteFileA"}) ==
-        std::vector<std::string>{"fopen", "DeleteFileA"});
+  CHECK(CallNames(trace, {"CreateFileA", "ReadFile", "CloseHandle", "DeleteFileA"}) ==
+        std::vector<std::string>{"CreateFileA", "DeleteFileA"});
   CHECK(CallDetails(trace, "DeleteFileA") == std::vector<std::string>{LogPath});
   CHECK_FALSE(FileExists(LogPath));
   CHECK_FALSE(Applied().First);

@@ -1,5 +1,5 @@
 // Files on the emulated drives: handles with the platform's sharing rules, time stamps in its
-// units, folders, and the run-time library's streams, all on the host files of the sandbox.
+// units and folders, all on the host files of the sandbox.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,7 +36,7 @@ struct FileIdentity {
 FileIdentity IdentityOf(const struct stat& info) { return FileIdentity{info.st_dev, info.st_ino}; }
 
 struct OpenFile {
-  int descriptor; // -1 for a stream
+  int descriptor;
   FileIdentity identity;
   DWORD access;
   DWORD share;
@@ -44,7 +44,6 @@ struct OpenFile {
 
 struct Files {
   std::map<std::uintptr_t, OpenFile> handles;
-  std::map<FILE*, OpenFile> streams;
   // The host keeps no creation time that can be set, so the emulation keeps its own.
   std::map<FileIdentity, FILETIME> creationTimes;
 };
@@ -70,15 +69,11 @@ bool Collides(const OpenFile& held, DWORD access, DWORD share) {
 bool SharingConflict(const FileIdentity& identity, DWORD access, DWORD share) {
   for (const auto& entry : State().handles)
     if (entry.second.identity == identity && Collides(entry.second, access, share)) return true;
-  for (const auto& entry : State().streams)
-    if (entry.second.identity == identity && Collides(entry.second, access, share)) return true;
   return false;
 }
 
 bool HeldWithoutDeleteSharing(const FileIdentity& identity) {
   for (const auto& entry : State().handles)
-    if (entry.second.identity == identity && !(entry.second.share & FILE_SHARE_DELETE)) return true;
-  for (const auto& entry : State().streams)
     if (entry.second.identity == identity && !(entry.second.share & FILE_SHARE_DELETE)) return true;
   return false;
 }
@@ -138,7 +133,6 @@ namespace host::detail {
 void ResetFiles() {
   Files& files = State();
   for (auto& entry : files.handles) ::close(entry.second.descriptor);
-  for (auto& entry : files.streams) std::fclose(entry.first);
   files = Files{};
 }
 
@@ -146,7 +140,7 @@ void ResetFiles() {
 
 namespace host {
 
-int OpenFileHandles() { return static_cast<int>(State().handles.size() + State().streams.size()); }
+int OpenFileHandles() { return static_cast<int>(State().handles.size()); }
 
 } // namespace host
 
@@ -363,60 +357,6 @@ BOOL RemoveDirectoryA(LPCSTR path) {
   if (!S_ISDIR(info.st_mode)) return Failure(ERROR_DIRECTORY, FALSE);
   if (::rmdir(hostPath.c_str()) != 0) return Failure(ErrorFromHost(errno, hostPath), FALSE);
   return TRUE;
-}
-
-// The run-time library opens its streams with read and write sharing, like any program that
-// asks for no particular sharing.
-FILE* fopen(const char* path, const char* mode) {
-  DWORD error = 0;
-  if (Fails("fopen", Shown(path), ERROR_ACCESS_DENIED, &error)) {
-    errno = EACCES;
-    return nullptr;
-  }
-  std::string hostPath;
-  bool trailingSeparator = false;
-  std::string modeText = mode ? mode : "";
-  if (modeText.empty() || !MapPath(path, &hostPath, &trailingSeparator, &error)) {
-    errno = modeText.empty() ? EINVAL : ENOENT;
-    return Failure(modeText.empty() ? ERROR_INVALID_PARAMETER : error, nullptr);
-  }
-  DWORD access = modeText[0] == 'r' ? GENERIC_READ : GENERIC_WRITE;
-  if (modeText.find('+') != std::string::npos) access = GENERIC_READ | GENERIC_WRITE;
-  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
-  struct stat info;
-  bool exists = ::stat(hostPath.c_str(), &info) == 0;
-  if (exists && (S_ISDIR(info.st_mode) || SharingConflict(IdentityOf(info), access, share))) {
-    errno = EACCES;
-    return Failure(S_ISDIR(info.st_mode) ? ERROR_ACCESS_DENIED : ERROR_SHARING_VIOLATION, nullptr);
-  }
-  FILE* stream = std::fopen(hostPath.c_str(), modeText.c_str());
-  if (stream == nullptr) {
-    int reason = errno;
-    SetError(ErrorFromHost(reason, hostPath));
-    errno = reason;
-    return nullptr;
-  }
-  ::fstat(::fileno(stream), &info);
-  if (!exists) {
-    State().creationTimes[IdentityOf(info)] = host::detail::CurrentFileTime();
-    host::detail::NoteCreatedEntry(hostPath);
-  }
-  State().streams[stream] = OpenFile{-1, IdentityOf(info), access, share};
-  return stream;
-}
-
-std::size_t fread(void* buffer, std::size_t size, std::size_t count, FILE* stream) {
-  DWORD error = 0;
-  if (Fails("fread", std::to_string(size * count), ERROR_READ_FAULT, &error)) return 0;
-  return std::fread(buffer, size, count, stream);
-}
-
-int fclose(FILE* stream) {
-  // Traced but never failed: a stream must always be released.
-  DWORD ignored = 0;
-  hooks::Enter("fclose", "", &ignored);
-  State().streams.erase(stream);
-  return std::fclose(stream);
 }
 
 } // namespace sys

@@ -52,7 +52,7 @@ int PredefinedRootCloses();
 // For before-and-after comparisons: every key ("HKEY_CURRENT_USER\Software") and every value
 // ("HKEY_CURRENT_USER\Software [name] = type:bytes") of the registry, one line each, in order.
 std::vector<std::string> RegistryDump();
-// Handles and streams that are open now: registry keys, and files with the run-time streams.
+// Handles that are open now: registry keys, and files.
 int OpenRegistryHandles();
 int OpenFileHandles();
 

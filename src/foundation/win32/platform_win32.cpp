@@ -152,25 +152,6 @@ BOOL RemoveDirectoryA(LPCSTR path) {
   return ::RemoveDirectoryA(path);
 }
 
-FILE* fopen(const char* path, const char* mode) {
-  ZM_FAIL_IF("fopen", Text(path), ERROR_ACCESS_DENIED, nullptr);
-  return ::fopen(path, mode);
-}
-
-std::size_t fread(void* buffer, std::size_t size, std::size_t count, FILE* stream) {
-  ZM_FAIL_IF("fread", std::to_string(size * count), ERROR_READ_FAULT, 0);
-  return ::fread(buffer, size, count, stream);
-}
-
-int fclose(FILE* stream) {
-  // Closing is traced but never failed: a stream must always be released.
-#ifdef ZM_PLATFORM_HOOKS
-  DWORD ignored = 0;
-  sys::hooks::Enter("fclose", "", &ignored);
-#endif
-  return ::fclose(stream);
-}
-
 LONG RegOpenKeyExA(HKEY parent, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result) {
   ZM_FAIL_STATUS_IF("RegOpenKeyExA", Text(subKey));
   return ::RegOpenKeyExA(parent, subKey, options, access, result);
