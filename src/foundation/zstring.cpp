@@ -1,6 +1,5 @@
 #include "foundation/zstring.h"
 
-#include <cctype>
 #include <cstdarg>
 #include <cstring>
 #include <new>
@@ -26,7 +25,9 @@ void Release(char* buffer) {
   if (buffer != NoBuffer) ::operator delete(buffer);
 }
 
-bool IsWhiteSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+// The "C" locale's white space, which the installer never changes: blank, tab, line feed,
+// vertical tab, form feed, carriage return.
+bool IsWhiteSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 unsigned char FoldCase(char c) {
   unsigned char byte = static_cast<unsigned char>(c);

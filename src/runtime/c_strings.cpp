@@ -66,11 +66,4 @@ int strcmp(const char* left, const char* right) {
   return *l - *r;
 }
 
-// The "C" locale's white space: the installer never sets another locale.
-int isspace(int c) { return c == ' ' || (c >= '\t' && c <= '\r') ? 1 : 0; }
-
-// The headers declare isspace as imported from the C run-time DLL, so callers reach it through
-// this pointer; defining it here keeps the import library's entry out of the link.
-int (*_imp__isspace)(int) = isspace;
-
 } // extern "C"
