@@ -178,8 +178,8 @@ struct Landing {
 // bring the whole machinery of dynamic_cast with them (about 2 KB), which the installer never
 // uses; the tables below take their place, and a class's kind is told by the table it points
 // at. Their entries are never called: matching a thrown class against a handler's walks the
-// chain of single bases here. A class with several or virtual bases uses a third table, which
-// would bring the library's objects back and fail the link on a duplicate symbol.
+// chain of single bases here. A class with several or virtual bases uses a third table, whose
+// stand-in fails the link with a name that says so (refused_class_shapes.cpp).
 
 [[noreturn]] void NeverCalled() { GiveUpWith(GiveUp::TypeInfoEntryCalled); }
 
