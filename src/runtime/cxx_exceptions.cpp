@@ -129,15 +129,14 @@ struct FrameMachine {
 // which identifies it.
 bool StepToCaller(const FrameDescription& frame, Registers& regs, Address& cfa) {
   Address ip = regs.r[Eip] - 1;
-  FrameState state;
+  RuleSet rules;
   Address pc = frame.fde.start;
   Address nowhere = 0;
-  RunProgram(Memory, frame.cie.program, frame.cie.programEnd, frame.cie, ~0u, nowhere, state,
-             state.rules);
-  RuleSet initial = state.rules;
-  RunProgram(Memory, frame.fde.program, frame.fde.programEnd, frame.cie, ip, pc, state, initial);
+  RunProgram(Memory, frame.cie.program, frame.cie.programEnd, frame.cie, ~0u, nowhere, rules,
+             rules);
+  RuleSet initial = rules;
+  RunProgram(Memory, frame.fde.program, frame.fde.programEnd, frame.cie, ip, pc, rules, initial);
 
-  const RuleSet& rules = state.rules;
   FrameMachine machine{regs};
   cfa = rules.cfaExpression != 0 ? Evaluate(Memory, rules.cfaExpression, machine, 0)
                                  : regs.r[rules.cfaRegister] + rules.cfaOffset;

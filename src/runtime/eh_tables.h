@@ -28,7 +28,6 @@ enum : unsigned { Eax, Ecx, Edx, Ebx, Esp, Ebp, Esi, Edi, Eip, RegisterCount };
 
 enum : std::uint8_t {
   DW_EH_PE_uleb128 = 0x01,
-  DW_EH_PE_udata4 = 0x03,
   DW_EH_PE_sdata4 = 0x0B,
   DW_EH_PE_pcrel = 0x10,
   DW_EH_PE_indirect = 0x80,
@@ -112,8 +111,6 @@ template <class Source> struct Reader {
     return value;
   }
 };
-
-template <class Source> Reader<Source> ReadAt(Source source, Address at) { return {source, at}; }
 
 // --- CIE and FDE records ----------------------------------------------------------------------
 
@@ -280,19 +277,14 @@ struct RuleSet {
   Address cfaExpression = 0;
 };
 
-struct FrameState {
-  RuleSet rules;
-};
-
 // Runs a call-frame program from pc up to the row that holds target; initial is the row the
 // CIE's program left, which DW_CFA_restore goes back to.
 template <class Source>
 void RunProgram(Source source, Address begin, Address end, const Cie& cie, Address target,
-                Address& pc, FrameState& state, const RuleSet& initial) {
+                Address& pc, RuleSet& rules, const RuleSet& initial) {
   RuleSet remembered[RememberedStates];
   int depth = 0;
   Reader<Source> r{source, begin};
-  RuleSet& rules = state.rules;
   while (r.at < end && pc <= target) {
     Instruction in = DecodeInstruction(r, cie);
     switch (in.op) {

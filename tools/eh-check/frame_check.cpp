@@ -37,12 +37,12 @@ public:
     CheckProgram(cie, fde.program, fde.programEnd, "FDE");
 
     // Both programs as the run-time runs them, to the end of the function: the state stack.
-    eh::FrameState state;
+    eh::RuleSet rules;
     Address pc = fde.start;
-    eh::RunProgram(source_, cie.program, cie.programEnd, cie, ~0u, pc, state, state.rules);
-    eh::RuleSet initial = state.rules;
+    eh::RunProgram(source_, cie.program, cie.programEnd, cie, ~0u, pc, rules, rules);
+    eh::RuleSet initial = rules;
     pc = fde.start;
-    eh::RunProgram(source_, fde.program, fde.programEnd, cie, ~0u, pc, state, initial);
+    eh::RunProgram(source_, fde.program, fde.programEnd, cie, ~0u, pc, rules, initial);
 
     if (fde.lsda != 0) CheckLsda(fde);
   }
