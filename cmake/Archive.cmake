@@ -1,5 +1,6 @@
-# The archive packer runs on the build machine. The native build builds it as one of its own
-# targets; the Windows build builds it natively as a separate project of its own.
+# The archive packer and the exception tables' checker run on the build machine. The native
+# build builds them as its own targets; the Windows build builds them natively as a separate
+# project of its own. ZM_EH_CHECKER is a plain path, so tests run it here, not under Wine.
 include(ExternalProject)
 
 if(CMAKE_CROSSCOMPILING)
@@ -11,8 +12,9 @@ if(CMAKE_CROSSCOMPILING)
     CMAKE_CACHE_ARGS -DCMAKE_TOOLCHAIN_FILE:FILEPATH=
     BUILD_ALWAYS ON
     INSTALL_COMMAND ""
-    BUILD_BYPRODUCTS ${ZM_HOST_TOOLS_DIR}/zm-pack)
+    BUILD_BYPRODUCTS ${ZM_HOST_TOOLS_DIR}/zm-pack ${ZM_HOST_TOOLS_DIR}/zm-eh-check)
   set(ZM_PACKER ${ZM_HOST_TOOLS_DIR}/zm-pack)
+  set(ZM_EH_CHECKER ${ZM_HOST_TOOLS_DIR}/zm-eh-check)
   set(ZM_PACKER_TARGET zm_host_tools)
 else()
   add_subdirectory(${CMAKE_SOURCE_DIR}/tools ${CMAKE_BINARY_DIR}/tools)

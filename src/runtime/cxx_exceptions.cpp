@@ -8,7 +8,8 @@
 // ends the program without running anything), then walk again running the cleanups on the way
 // and land in the handler. Frames are described by the module's own frame descriptions, which
 // the program's linker script bounds with two symbols, and the compiler's exception tables are
-// read as the compiler writes them for i386.
+// read as the compiler writes them for i386 (eh_tables.h). Whatever it cannot do ends the
+// program with a code of its own (give_up.h).
 //
 // Only the shipped installer and its own test link this file; everything else keeps the
 // library. Defining these symbols keeps the library's objects out of the link; should another
@@ -22,15 +23,16 @@
 #include <exception>
 #include <typeinfo>
 
+#include "runtime/eh_tables.h"
+#include "runtime/give_up.h"
+
 extern "C" const std::uint8_t zm_eh_frame_start[], zm_eh_frame_end[];
 
 namespace {
 
-using Address = std::uint32_t;
-
-// The registers that survive a call, in the compiler's DWARF numbering for i386; the scratch
-// registers take part only as places a rule may name.
-enum : unsigned { Eax, Ecx, Edx, Ebx, Esp, Ebp, Esi, Edi, Eip, RegisterCount };
+using namespace runtime::eh;
+using runtime::GiveUp;
+using runtime::GiveUpWith;
 
 struct Registers {
   Address r[RegisterCount];
@@ -78,388 +80,66 @@ constexpr int SlotCount = 4;
 std::uint64_t EmergencySlots[SlotCount][SlotBytes / 8];
 bool SlotUsed[SlotCount];
 
-[[noreturn]] void Terminate() { std::abort(); }
-
-// --- reading the compiler's tables ------------------------------------------------------------
-
-enum : std::uint8_t {
-  PeAbsolute = 0x00,
-  PeUleb128 = 0x01,
-  PeUdata2 = 0x02,
-  PeUdata4 = 0x03,
-  PeSleb128 = 0x09,
-  PeSdata2 = 0x0A,
-  PeSdata4 = 0x0B,
-  PePcRelative = 0x10,
-  PeIndirect = 0x80,
-  PeOmit = 0xFF,
-};
-
-struct Reader {
-  const std::uint8_t* p;
-
-  std::uint8_t Byte() { return *p++; }
-  // A LEB128 number: seven bits a byte, low bits first; a signed one extends its last sign bit.
-  std::uint32_t Leb(bool isSigned) {
+// The tables are read where they are: in this process's own memory.
+struct ProcessMemory {
+  std::uint8_t Byte(Address at) const { return *reinterpret_cast<const std::uint8_t*>(at); }
+  std::uint32_t Load(Address at, unsigned bytes) const {
     std::uint32_t value = 0;
-    unsigned shift = 0;
-    std::uint8_t byte;
-    do {
-      byte = *p++;
-      if (shift < 32) value |= static_cast<std::uint32_t>(byte & 0x7F) << shift;
-      shift += 7;
-    } while (byte & 0x80);
-    if (isSigned && shift < 32 && (byte & 0x40)) value |= ~0u << shift;
+    std::memcpy(&value, reinterpret_cast<const void*>(at), bytes);
     return value;
   }
-  std::uint32_t Uleb() { return Leb(false); }
-  std::int32_t Sleb() { return static_cast<std::int32_t>(Leb(true)); }
-  std::uint32_t Fixed(std::size_t bytes) {
-    std::uint32_t value = 0;
-    std::memcpy(&value, p, bytes);
-    p += bytes;
-    return value;
-  }
-  // A pointer in one of the encodings the compiler uses; the program ends on any other, since
-  // a misread table could only lead somewhere wrong.
-  Address Pointer(std::uint8_t encoding) {
-    if (encoding == PeOmit) return 0;
-    const std::uint8_t* field = p;
-    Address value;
-    switch (encoding & 0x0F) {
-    case PeAbsolute:
-    case PeUdata4:
-    case PeSdata4:
-      value = Fixed(4);
-      break;
-    case PeUleb128:
-      value = Uleb();
-      break;
-    case PeSleb128:
-      value = static_cast<Address>(Sleb());
-      break;
-    case PeUdata2:
-      value = Fixed(2);
-      break;
-    case PeSdata2:
-      value = static_cast<Address>(static_cast<std::int16_t>(Fixed(2)));
-      break;
-    default:
-      Terminate();
-    }
-    if (value == 0) return 0;
-    switch (encoding & 0x70) {
-    case 0:
-      break;
-    case PePcRelative:
-      value += reinterpret_cast<Address>(field);
-      break;
-    default:
-      Terminate();
-    }
-    if (encoding & PeIndirect) value = *reinterpret_cast<const Address*>(value);
-    return value;
-  }
+  [[noreturn]] static void Refuse(GiveUp reason, std::uint32_t) { GiveUpWith(reason); }
 };
+constexpr ProcessMemory Memory{};
 
-std::size_t EncodedSize(std::uint8_t encoding) {
-  switch (encoding & 0x0F) {
-  case PeUdata2:
-  case PeSdata2:
-    return 2;
-  default:
-    return 4;
-  }
-}
-
-// The module's frame descriptions, bounded by the linker (the program's linker script).
-struct Span {
-  const std::uint8_t* begin;
-  const std::uint8_t* end;
-};
-
-Span FrameSection() { return {zm_eh_frame_start, zm_eh_frame_end}; }
+Address AddressOf(const void* p) { return reinterpret_cast<Address>(p); }
 
 struct FrameDescription {
-  Address start = 0;
-  Span cieProgram{};
-  Span fdeProgram{};
-  std::uint32_t codeAlign = 1;
-  std::int32_t dataAlign = -4;
-  unsigned returnColumn = Eip;
-  Address lsda = 0;
+  Cie cie;
+  Fde fde;
 };
 
 // Finds the description of the function that holds ip; false when there is none, which marks
-// the end of what may be unwound (a frame of Windows or of code without tables).
+// the end of what may be unwound (a frame of Windows or of code without tables). The module's
+// frame descriptions are bounded by the linker (the program's linker script).
 bool FindFrame(Address ip, FrameDescription& out) {
-  Span section = FrameSection();
-  for (const std::uint8_t* record = section.begin; record + 8 <= section.end;) {
-    std::uint32_t length;
-    std::memcpy(&length, record, 4);
-    if (length == 0 || length == 0xFFFFFFFFu) break;
-    const std::uint8_t* body = record + 4;
-    const std::uint8_t* next = body + length;
-    std::uint32_t cieOffset;
-    std::memcpy(&cieOffset, body, 4);
-    if (cieOffset != 0) {
-      const std::uint8_t* cie = body - cieOffset;
-      // The CIE: version, augmentation, alignments, return column, augmentation data.
-      std::uint32_t cieLength;
-      std::memcpy(&cieLength, cie, 4);
-      Reader c{cie + 9};
-      const char* augmentation = reinterpret_cast<const char*>(c.p);
-      c.p += std::strlen(augmentation) + 1;
-      FrameDescription frame;
-      frame.codeAlign = c.Uleb();
-      frame.dataAlign = c.Sleb();
-      frame.returnColumn = cie[8] == 1 ? c.Byte() : c.Uleb();
-      std::uint8_t fdeEncoding = PeAbsolute;
-      std::uint8_t lsdaEncoding = PeOmit;
-      const std::uint8_t* afterAugmentation = nullptr;
-      for (const char* a = augmentation; *a != '\0'; ++a) {
-        switch (*a) {
-        case 'z': {
-          std::uint32_t size = c.Uleb();
-          afterAugmentation = c.p + size;
-          break;
-        }
-        case 'P': {
-          std::uint8_t encoding = c.Byte();
-          c.Pointer(encoding);
-          break;
-        }
-        case 'L':
-          lsdaEncoding = c.Byte();
-          break;
-        case 'R':
-          fdeEncoding = c.Byte();
-          break;
-        case 'S':
-          break;
-        default:
-          Terminate();
-        }
-      }
-      if (afterAugmentation != nullptr) c.p = afterAugmentation;
-      frame.cieProgram = {c.p, cie + 4 + cieLength};
-
-      Reader f{body + 4};
-      Address start = f.Pointer(fdeEncoding);
-      Address range = f.Pointer(fdeEncoding & 0x0F);
-      if (start != 0 && ip >= start && ip - start < range) {
-        frame.start = start;
-        if (augmentation[0] == 'z') {
-          std::uint32_t size = f.Uleb();
-          const std::uint8_t* data = f.p;
-          if (lsdaEncoding != PeOmit) frame.lsda = f.Pointer(lsdaEncoding);
-          f.p = data + size;
-        }
-        frame.fdeProgram = {f.p, next};
-        out = frame;
-        return true;
-      }
+  Address end = AddressOf(zm_eh_frame_end);
+  Record record;
+  for (Address at = AddressOf(zm_eh_frame_start); ReadRecord(Memory, at, end, record);
+       at = record.next) {
+    if (record.cie == 0) continue;
+    Cie cie = ReadCie(Memory, record.cie);
+    Fde fde = ReadFde(Memory, record, cie);
+    if (fde.start != 0 && ip >= fde.start && ip - fde.start < fde.range) {
+      out = {cie, fde};
+      return true;
     }
-    record = next;
   }
   return false;
 }
 
-// --- the call frame program -------------------------------------------------------------------
-
-enum class Rule : std::uint8_t { Same, Offset, ValueOffset, Register, Expression, ValueExpression };
-
-struct RegisterRule {
-  Rule rule = Rule::Same;
-  std::int32_t value = 0;
-  const std::uint8_t* expression = nullptr;
+// The frame's registers and memory, for the expressions of a frame that realigned its stack.
+struct FrameMachine {
+  const Registers& regs;
+  Address Register(unsigned reg) const { return regs.r[reg]; }
+  Address Load(Address at) const { return *reinterpret_cast<const Address*>(at); }
 };
-
-struct RuleSet {
-  RegisterRule reg[RegisterCount];
-  unsigned cfaRegister = Esp;
-  std::int32_t cfaOffset = 0;
-  const std::uint8_t* cfaExpression = nullptr;
-};
-
-struct FrameState {
-  RuleSet rules;
-  std::uint32_t argsSize = 0;
-};
-
-// Runs a call frame program up to the instruction at target (pc starts at start).
-void RunProgram(Span program, const FrameDescription& frame, Address target, Address& pc,
-                FrameState& state, const RuleSet& initial) {
-  RuleSet remembered[4];
-  int depth = 0;
-  auto setRule = [&](std::uint32_t reg, Rule rule, std::int32_t value) {
-    if (reg < RegisterCount) state.rules.reg[reg] = {rule, value, nullptr};
-  };
-  Reader r{program.begin};
-  while (r.p < program.end && pc <= target) {
-    std::uint8_t op = r.Byte();
-    std::uint8_t low = op & 0x3F;
-    switch (op & 0xC0) {
-    case 0x40:
-      pc += low * frame.codeAlign;
-      continue;
-    case 0x80:
-      setRule(low, Rule::Offset, static_cast<std::int32_t>(r.Uleb()) * frame.dataAlign);
-      continue;
-    case 0xC0:
-      if (low < RegisterCount) state.rules.reg[low] = initial.reg[low];
-      continue;
-    default:
-      break;
-    }
-    switch (op) {
-    case 0x00: // nop
-      break;
-    case 0x02: // advance_loc1
-      pc += r.Fixed(1) * frame.codeAlign;
-      break;
-    case 0x03: // advance_loc2
-      pc += r.Fixed(2) * frame.codeAlign;
-      break;
-    case 0x04: // advance_loc4
-      pc += r.Fixed(4) * frame.codeAlign;
-      break;
-    case 0x05: { // offset_extended
-      std::uint32_t reg = r.Uleb();
-      setRule(reg, Rule::Offset, static_cast<std::int32_t>(r.Uleb()) * frame.dataAlign);
-      break;
-    }
-    case 0x06: { // restore_extended
-      std::uint32_t reg = r.Uleb();
-      if (reg < RegisterCount) state.rules.reg[reg] = initial.reg[reg];
-      break;
-    }
-    case 0x07:   // undefined
-    case 0x08: { // same_value
-      std::uint32_t reg = r.Uleb();
-      setRule(reg, Rule::Same, 0);
-      break;
-    }
-    case 0x09: { // register
-      std::uint32_t reg = r.Uleb();
-      setRule(reg, Rule::Register, static_cast<std::int32_t>(r.Uleb()));
-      break;
-    }
-    case 0x0A: // remember_state
-      if (depth == 4) Terminate();
-      remembered[depth++] = state.rules;
-      break;
-    case 0x0B: // restore_state: the whole row, the CFA rule included
-      if (depth == 0) Terminate();
-      state.rules = remembered[--depth];
-      break;
-    case 0x0C: // def_cfa
-      state.rules.cfaRegister = r.Uleb();
-      state.rules.cfaOffset = static_cast<std::int32_t>(r.Uleb());
-      state.rules.cfaExpression = nullptr;
-      break;
-    case 0x0D: // def_cfa_register
-      state.rules.cfaRegister = r.Uleb();
-      state.rules.cfaExpression = nullptr;
-      break;
-    case 0x0E: // def_cfa_offset
-      state.rules.cfaOffset = static_cast<std::int32_t>(r.Uleb());
-      break;
-    case 0x0F: { // def_cfa_expression
-      state.rules.cfaExpression = r.p;
-      std::uint32_t size = r.Uleb();
-      r.p += size;
-      break;
-    }
-    case 0x10:   // expression
-    case 0x16: { // val_expression
-      std::uint32_t reg = r.Uleb();
-      const std::uint8_t* expression = r.p;
-      std::uint32_t size = r.Uleb();
-      r.p += size;
-      if (reg < RegisterCount)
-        state.rules.reg[reg] = {op == 0x10 ? Rule::Expression : Rule::ValueExpression, 0,
-                                expression};
-      break;
-    }
-    case 0x11: { // offset_extended_sf
-      std::uint32_t reg = r.Uleb();
-      setRule(reg, Rule::Offset, r.Sleb() * frame.dataAlign);
-      break;
-    }
-    case 0x12: // def_cfa_sf
-      state.rules.cfaRegister = r.Uleb();
-      state.rules.cfaOffset = r.Sleb() * frame.dataAlign;
-      state.rules.cfaExpression = nullptr;
-      break;
-    case 0x13: // def_cfa_offset_sf
-      state.rules.cfaOffset = r.Sleb() * frame.dataAlign;
-      break;
-    case 0x14: { // val_offset
-      std::uint32_t reg = r.Uleb();
-      setRule(reg, Rule::ValueOffset, static_cast<std::int32_t>(r.Uleb()) * frame.dataAlign);
-      break;
-    }
-    case 0x15: { // val_offset_sf
-      std::uint32_t reg = r.Uleb();
-      setRule(reg, Rule::ValueOffset, r.Sleb() * frame.dataAlign);
-      break;
-    }
-    case 0x2E: // GNU_args_size
-      state.argsSize = r.Uleb();
-      break;
-    case 0x2F: { // GNU_negative_offset_extended
-      std::uint32_t reg = r.Uleb();
-      setRule(reg, Rule::Offset, -static_cast<std::int32_t>(r.Uleb()) * frame.dataAlign);
-      break;
-    }
-    default:
-      Terminate();
-    }
-  }
-}
-
-// The DWARF expressions the compiler writes for frames that realign their stack: a register
-// plus an offset, optionally loaded from memory.
-Address Evaluate(const std::uint8_t* expression, const Registers& regs, Address initial) {
-  Reader r{expression};
-  std::uint32_t size = r.Uleb();
-  const std::uint8_t* end = r.p + size;
-  Address stack[8];
-  int top = 0;
-  stack[top++] = initial;
-  while (r.p < end) {
-    std::uint8_t op = r.Byte();
-    if (op >= 0x70 && op <= 0x78) { // bregN
-      if (top == 8) Terminate();
-      stack[top++] = regs.r[op - 0x70] + static_cast<Address>(r.Sleb());
-    } else if (op == 0x06) { // deref
-      stack[top - 1] = *reinterpret_cast<const Address*>(stack[top - 1]);
-    } else if (op == 0x23) { // plus_uconst
-      stack[top - 1] += r.Uleb();
-    } else {
-      Terminate();
-    }
-  }
-  return stack[top - 1];
-}
 
 // Moves regs from a frame to its caller. cfa receives the frame's canonical frame address,
-// which identifies it; argsSize the bytes of arguments pushed at its current call.
-bool StepToCaller(const FrameDescription& frame, Registers& regs, Address& cfa,
-                  std::uint32_t& argsSize) {
+// which identifies it.
+bool StepToCaller(const FrameDescription& frame, Registers& regs, Address& cfa) {
   Address ip = regs.r[Eip] - 1;
-  FrameState state;
-  Address pc = frame.start;
+  RuleSet rules;
+  Address pc = frame.fde.start;
   Address nowhere = 0;
-  RunProgram(frame.cieProgram, frame, ~0u, nowhere, state, state.rules);
-  RuleSet initial = state.rules;
-  RunProgram(frame.fdeProgram, frame, ip, pc, state, initial);
-  argsSize = state.argsSize;
+  RunProgram(Memory, frame.cie.program, frame.cie.programEnd, frame.cie, ~0u, nowhere, rules,
+             rules);
+  RuleSet initial = rules;
+  RunProgram(Memory, frame.fde.program, frame.fde.programEnd, frame.cie, ip, pc, rules, initial);
 
-  const RuleSet& rules = state.rules;
-  cfa = rules.cfaExpression != nullptr ? Evaluate(rules.cfaExpression, regs, 0)
-                                       : regs.r[rules.cfaRegister] + rules.cfaOffset;
+  FrameMachine machine{regs};
+  cfa = rules.cfaExpression != 0 ? Evaluate(Memory, rules.cfaExpression, machine, 0)
+                                 : regs.r[rules.cfaRegister] + rules.cfaOffset;
   Registers caller = regs;
   caller.r[Esp] = cfa;
   for (unsigned reg = 0; reg < RegisterCount; ++reg) {
@@ -468,24 +148,14 @@ bool StepToCaller(const FrameDescription& frame, Registers& regs, Address& cfa,
     case Rule::Same:
       break;
     case Rule::Offset:
-      caller.r[reg] = *reinterpret_cast<const Address*>(cfa + rule.value);
-      break;
-    case Rule::ValueOffset:
-      caller.r[reg] = cfa + rule.value;
-      break;
-    case Rule::Register:
-      caller.r[reg] = regs.r[rule.value];
+      caller.r[reg] = machine.Load(cfa + rule.offset);
       break;
     case Rule::Expression:
-      caller.r[reg] = *reinterpret_cast<const Address*>(Evaluate(rule.expression, regs, cfa));
-      break;
-    case Rule::ValueExpression:
-      caller.r[reg] = Evaluate(rule.expression, regs, cfa);
+      caller.r[reg] = machine.Load(Evaluate(Memory, rule.expression, machine, cfa));
       break;
     }
   }
-  if (rules.reg[frame.returnColumn].rule == Rule::Same) return false;
-  caller.r[Eip] = caller.r[frame.returnColumn];
+  if (rules.reg[Eip].rule == Rule::Same) return false;
   regs = caller;
   return caller.r[Eip] != 0;
 }
@@ -507,10 +177,10 @@ struct Landing {
 // bring the whole machinery of dynamic_cast with them (about 2 KB), which the installer never
 // uses; the tables below take their place, and a class's kind is told by the table it points
 // at. Their entries are never called: matching a thrown class against a handler's walks the
-// chain of single bases here. A class with several or virtual bases uses a third table, which
-// would bring the library's objects back and fail the link on a duplicate symbol.
+// chain of single bases here. A class with several or virtual bases uses a third table, whose
+// stand-in fails the link with a name that says so (refused_class_shapes.cpp).
 
-[[noreturn]] void NeverCalled() { Terminate(); }
+[[noreturn]] void NeverCalled() { GiveUpWith(GiveUp::TypeInfoEntryCalled); }
 
 using VirtualEntry = void (*)();
 // Offset to top, the table's own type (unused), then the type description's virtual functions:
@@ -577,10 +247,8 @@ bool Catches(const std::type_info* catchType, ExceptionHeader* header, void** ad
   return true;
 }
 
-const std::type_info* CatchType(const std::uint8_t* typeTable, std::uint8_t encoding,
-                                std::int32_t index) {
-  Reader r{typeTable - static_cast<std::size_t>(index) * EncodedSize(encoding)};
-  return reinterpret_cast<const std::type_info*>(r.Pointer(encoding));
+const std::type_info* CatchType(const Lsda& lsda, std::uint32_t filter) {
+  return reinterpret_cast<const std::type_info*>(TypeEntry(Memory, lsda, filter));
 }
 
 // Reads the function's call-site table for ip. In the search, a cleanup does not count; in the
@@ -588,77 +256,47 @@ const std::type_info* CatchType(const std::uint8_t* typeTable, std::uint8_t enco
 Landing FindLanding(const FrameDescription& frame, Address ip, ExceptionHeader* header,
                     bool searching) {
   Landing landing;
-  if (frame.lsda == 0) return landing;
-  Reader r{reinterpret_cast<const std::uint8_t*>(frame.lsda)};
-  std::uint8_t startEncoding = r.Byte();
-  Address padBase = startEncoding == PeOmit ? frame.start : r.Pointer(startEncoding);
-  std::uint8_t typeEncoding = r.Byte();
-  const std::uint8_t* typeTable = nullptr;
-  if (typeEncoding != PeOmit) {
-    std::uint32_t offset = r.Uleb();
-    typeTable = r.p + offset;
-  }
-  std::uint8_t siteEncoding = r.Byte();
-  std::uint32_t siteTableLength = r.Uleb();
-  const std::uint8_t* actions = r.p + siteTableLength;
-  while (r.p < actions) {
-    Address start = r.Pointer(siteEncoding);
-    Address length = r.Pointer(siteEncoding);
-    Address pad = r.Pointer(siteEncoding);
-    std::uint32_t action = r.Uleb();
-    if (ip < frame.start + start) break;
-    if (ip >= frame.start + start + length) continue;
-    if (pad == 0) return landing; // nothing to do in this frame
-    landing.pad = padBase + pad;
-    if (action == 0) {
+  Address start = frame.fde.start;
+  if (frame.fde.lsda == 0) return landing;
+  Lsda lsda = ReadLsda(Memory, frame.fde.lsda, start);
+  Reader<ProcessMemory> r{Memory, lsda.callSites};
+  while (r.at < lsda.actions) {
+    CallSite site = ReadCallSite(r, lsda);
+    if (ip < start + site.start) break;
+    if (ip >= start + site.start + site.length) continue;
+    if (site.landingPad == 0) return landing; // nothing to do in this frame
+    landing.pad = lsda.landingPadBase + site.landingPad;
+    if (site.action == 0) {
       landing.action = Action::Cleanup;
       return landing;
     }
-    Reader a{actions + action - 1};
-    for (;;) {
-      std::int32_t filter = a.Sleb();
-      const std::uint8_t* here = a.p;
-      std::int32_t next = a.Sleb();
-      if (filter == 0) {
+    for (Address at = lsda.actions + site.action - 1; at != 0;) {
+      ActionRecord action = ReadAction(Memory, at);
+      at = action.next;
+      if (action.filter == 0) {
         landing.action = Action::Cleanup;
-      } else if (filter > 0) {
+      } else {
         void* adjusted = nullptr;
-        if (Catches(CatchType(typeTable, typeEncoding, filter), header, &adjusted)) {
+        if (Catches(CatchType(lsda, static_cast<std::uint32_t>(action.filter)), header,
+                    &adjusted)) {
           if (searching) header->adjusted = adjusted;
           landing.action = Action::Handler;
-          landing.selector = filter;
-          return landing;
-        }
-      } else {
-        // A list of the only types the function may let through (throw(...)): a handler when
-        // the exception is none of them.
-        Reader list{typeTable - filter - 1};
-        bool listed = false;
-        while (std::uint32_t index = list.Uleb()) {
-          void* adjusted = nullptr;
-          if (Catches(CatchType(typeTable, typeEncoding, static_cast<std::int32_t>(index)), header,
-                      &adjusted))
-            listed = true;
-        }
-        if (!listed) {
-          landing.action = Action::Handler;
-          landing.selector = filter;
+          landing.selector = action.filter;
           return landing;
         }
       }
-      if (next == 0) break;
-      a.p = here + next;
     }
     if (landing.action == Action::None) landing.pad = 0;
     return landing;
   }
-  Terminate(); // ip is in no call site: the compiler marks so what must not throw
+  // ip is in no call site: the compiler marks so what must not throw.
+  GiveUpWith(GiveUp::NoexceptViolated);
 }
 
 // --- the two walks ----------------------------------------------------------------------------
 
-[[noreturn]] void JumpToLandingPad(const Registers& frame, std::uint32_t argsSize, Address pad,
-                                   UnwindHeader* unwind, std::int32_t selector) {
+[[noreturn]] void JumpToLandingPad(const Registers& frame, Address pad, UnwindHeader* unwind,
+                                   std::int32_t selector) {
   struct Target {
     Address ebx, esi, edi, ebp, esp, eax, edx;
   };
@@ -666,7 +304,7 @@ Landing FindLanding(const FrameDescription& frame, Address ip, ExceptionHeader* 
                 frame.r[Esi],
                 frame.r[Edi],
                 frame.r[Ebp],
-                frame.r[Esp] + argsSize - 4,
+                frame.r[Esp] - 4,
                 reinterpret_cast<Address>(unwind),
                 static_cast<Address>(selector)};
   // The landing pad's address goes where a return will take it from: the slot just below the
@@ -693,8 +331,7 @@ bool Search(Registers regs, ExceptionHeader* header) {
   while (FindFrame(regs.r[Eip] - 1, frame)) {
     Landing landing = FindLanding(frame, regs.r[Eip] - 1, header, true);
     Address cfa;
-    std::uint32_t argsSize;
-    if (!StepToCaller(frame, regs, cfa, argsSize)) return false;
+    if (!StepToCaller(frame, regs, cfa)) return false;
     if (landing.action == Action::Handler) {
       header->unwind.handlerFrame = cfa;
       header->unwind.handlerSelector = static_cast<Address>(landing.selector);
@@ -710,20 +347,18 @@ bool Search(Registers regs, ExceptionHeader* header) {
     Address ip = regs.r[Eip] - 1;
     Registers here = regs;
     Address cfa;
-    std::uint32_t argsSize;
-    if (!StepToCaller(frame, regs, cfa, argsSize)) break;
+    if (!StepToCaller(frame, regs, cfa)) break;
     Landing landing = FindLanding(frame, ip, header, false);
     if (cfa == header->unwind.handlerFrame)
-      JumpToLandingPad(here, argsSize, landing.pad, &header->unwind,
+      JumpToLandingPad(here, landing.pad, &header->unwind,
                        static_cast<std::int32_t>(header->unwind.handlerSelector));
-    if (landing.action != Action::None)
-      JumpToLandingPad(here, argsSize, landing.pad, &header->unwind, 0);
+    if (landing.action != Action::None) JumpToLandingPad(here, landing.pad, &header->unwind, 0);
   }
-  Terminate();
+  GiveUpWith(GiveUp::HandlerFrameLost);
 }
 
 [[noreturn]] void Raise(const Registers& regs, ExceptionHeader* header) {
-  if (!Search(regs, header)) Terminate();
+  if (!Search(regs, header)) GiveUpWith(GiveUp::NoHandler);
   Unwind(regs, header);
 }
 
@@ -797,7 +432,7 @@ extern "C" {
 
 [[noreturn, gnu::used]] void ZmLeanRethrow(const Registers* regs) {
   ExceptionHeader* header = CaughtExceptions;
-  if (header == nullptr) Terminate();
+  if (header == nullptr) GiveUpWith(GiveUp::RethrowWithoutException);
   header->handlerCount = -header->handlerCount;
   Raise(*regs, header);
 }
@@ -807,7 +442,9 @@ extern "C" {
 }
 
 // Named in every C++ frame description; the walks above apply the C++ rules themselves.
-int __gxx_personality_v0(int, int, std::uint64_t, void*, void*) { Terminate(); }
+int __gxx_personality_v0(int, int, std::uint64_t, void*, void*) {
+  GiveUpWith(GiveUp::PersonalityCalled);
+}
 
 } // extern "C"
 
@@ -825,7 +462,7 @@ void* __cxa_allocate_exception(std::size_t size) noexcept {
       }
     }
   }
-  if (block == nullptr) Terminate();
+  if (block == nullptr) GiveUpWith(GiveUp::ExceptionMemoryExhausted);
   std::memset(block, 0, sizeof(ExceptionHeader));
   return static_cast<ExceptionHeader*>(block) + 1;
 }

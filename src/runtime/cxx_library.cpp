@@ -4,23 +4,18 @@
 // executable, so each must be the only definition the link needs from that object; a second one
 // pulls the object in and the link fails with a duplicate symbol instead of silently growing.
 
-#include <cstdlib>
 #include <exception>
 #include <new>
+
+#include "runtime/give_up.h"
 
 // The library's default terminate handler prints the type of the uncaught exception to the
 // standard error stream, which a windowed program does not have, and to do so drags in the
 // whole demangler and a printf (about 80 KB). Nothing the installer throws is meant to reach
-// it; should anything ever, the end is the same abnormal termination, only without the text.
+// it; should anything ever, the program ends with the code that says so, only without the text.
 // The library names this handler as its default, so the definition goes under that name.
-namespace {
-
-[[noreturn]] void TerminateQuietly() noexcept { std::abort(); }
-
-} // namespace
-
 namespace __gnu_cxx {
-void __verbose_terminate_handler() { TerminateQuietly(); }
+void __verbose_terminate_handler() { runtime::GiveUpWith(runtime::GiveUp::TerminateCalled); }
 } // namespace __gnu_cxx
 
 // Thrown by the standard containers when asked for more elements than they can ever address.

@@ -1,18 +1,25 @@
 // The installer's lean run-time pieces behave as the library pieces they replace: exceptions
-// are thrown, matched, cleaned up after and caught as with the library's own support, and a
-// container that cannot grow reports running out of memory.
+// are thrown, matched, cleaned up after and caught as with the library's own support, a
+// container that cannot grow reports running out of memory, and each way the run-time gives up
+// ends the program with its own code.
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <new>
+#include <typeinfo>
 #include <vector>
 
 #include <windows.h>
 
 #include "foundation/regkey.h"
 #include "foundation/zstring.h"
+#include "runtime/give_up.h"
+
+extern "C" void* __cxa_allocate_exception(std::size_t size) noexcept;
+extern "C" int __gxx_personality_v0(int, int, std::uint64_t, void*, void*);
 
 namespace {
 
@@ -84,6 +91,37 @@ struct Copied {
     caught = thrown.value;
   }
   return caught + a + b + c + d + e + f;
+}
+
+// A function that realigns its stack and sizes its frame at run time reaches its arguments
+// through a saved pointer, and describes its frame with DWARF expressions (the CFA and the
+// registers it saves are found through the frame pointer): an exception passing through it must
+// still give its caller back the registers it kept.
+[[gnu::noinline, gnu::force_align_arg_pointer]] int RealignsAndThrows(int seed) {
+  auto* sized = static_cast<volatile int*>(
+      __builtin_alloca(sizeof(int) * (static_cast<unsigned>(seed & 3) + 1)));
+  sized[0] = seed;
+  int a = seed * 5, b = seed ^ 0x33, c = seed + 11;
+  int thrown = Throws(sized[0], seed + 1, seed + 2, seed + 3, a, b);
+  return thrown + a + b + c;
+}
+
+[[gnu::noinline]] int KeepsRegistersAcrossRealigned(volatile int seed) {
+  int a = seed + 1, b = seed * 3, c = seed ^ 0x55, d = seed - 7, e = seed << 2, f = seed | 9;
+  int caught = 0;
+  try {
+    caught = RealignsAndThrows(seed + a) + a;
+  } catch (const Thrown& thrown) {
+    caught = thrown.value;
+  }
+  return caught + a + b + c + d + e + f;
+}
+
+int ExpectedAcrossRealigned(int seed) {
+  int a = seed + 1, b = seed * 3, c = seed ^ 0x55, d = seed - 7, e = seed << 2, f = seed | 9;
+  int inner = seed + a;
+  int p = inner, q = inner + 1, r = inner + 2, t = inner + 3, u = inner * 5, v = inner ^ 0x33;
+  return (p * q + r - t + u * v) + a + b + c + d + e + f;
 }
 
 int Expected(int seed) {
@@ -225,6 +263,12 @@ void CheckExceptions() {
            if (KeepsRegisters(seed) != Expected(seed)) return false;
          return true;
        }},
+      {"registers kept across calls come back through a frame that realigned its stack",
+       [] {
+         for (int seed : {1, 2, 1000, 123456})
+           if (KeepsRegistersAcrossRealigned(seed) != ExpectedAcrossRealigned(seed)) return false;
+         return true;
+       }},
       {"a constructor that throws destroys the members it had built",
        [] {
          try {
@@ -321,33 +365,79 @@ void CheckExceptions() {
   Check(std::get_terminate() != nullptr, "a terminate handler is installed");
 }
 
-// An exception that nobody catches ends the program abnormally, without running the cleanups
-// on its way (the search finds no handler before anything is unwound).
-int ThrowUncaught() {
+// The ways the run-time gives up, each run in a child process of this program.
+
+// An exception that nobody catches ends the program without running the cleanups on its way
+// (the search finds no handler before anything is unwound).
+void ThrowUncaught() {
   struct Announces {
     ~Announces() { std::printf("cleanup ran\n"); }
   } announces;
   ThrowThrough(3);
-  return 0;
 }
 
-void CheckUncaught(const char* self) {
-  char commandLine[MAX_PATH + 20];
-  std::snprintf(commandLine, sizeof commandLine, "\"%s\" uncaught", self);
+[[gnu::noinline]] void ThrowsInsideNoexcept() noexcept { ThrowThrough(1); }
+
+// Everything malloc gives, largest blocks first (only reserved: nothing is touched).
+void ExhaustHeap() {
+  for (std::size_t size = std::size_t{1} << 30; size >= 8;) {
+    Escaped = static_cast<char*>(std::malloc(size));
+    if (Escaped == nullptr) size /= 2;
+  }
+}
+
+using runtime::GiveUp;
+
+struct GiveUpScenario {
+  const char* name;
+  GiveUp expected;
+  void (*run)();
+};
+
+const GiveUpScenario GiveUpScenarios[] = {
+    {"uncaught", GiveUp::NoHandler, [] { ThrowUncaught(); }},
+    {"rethrow-outside-handler", GiveUp::RethrowWithoutException, [] { throw; }},
+    {"noexcept", GiveUp::NoexceptViolated, [] { ThrowsInsideNoexcept(); }},
+    {"terminate", GiveUp::TerminateCalled, [] { std::terminate(); }},
+    {"exception-memory", GiveUp::ExceptionMemoryExhausted,
+     [] {
+       ExhaustHeap();
+       // The reserve's slots, then one more.
+       for (int i = 0; i < 5; ++i) Escaped = static_cast<char*>(__cxa_allocate_exception(64));
+     }},
+    {"personality", GiveUp::PersonalityCalled,
+     [] { __gxx_personality_v0(1, 1, 0, nullptr, nullptr); }},
+    {"type-info-entry", GiveUp::TypeInfoEntryCalled,
+     [] {
+       const std::type_info& type = typeid(Thrown);
+       Escaped = reinterpret_cast<char*>(type.__is_pointer_p());
+     }},
+};
+
+DWORD RunChild(const char* self, const char* scenario) {
+  char commandLine[MAX_PATH + 40];
+  std::snprintf(commandLine, sizeof commandLine, "\"%s\" %s", self, scenario);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    Check(false, "the program can start itself");
-    return;
-  }
+                      &process))
+    return 0xFFFFFFFF;
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD exitCode = 0;
   GetExitCodeProcess(process.hProcess, &exitCode);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  Check(exitCode == 3, "an exception nobody catches ends the program as abort() does");
+  return exitCode;
+}
+
+void CheckGiveUps(const char* self) {
+  for (const GiveUpScenario& scenario : GiveUpScenarios) {
+    DWORD exitCode = RunChild(self, scenario.name);
+    bool ok = exitCode == static_cast<DWORD>(scenario.expected);
+    if (!ok) std::printf("%s: exit code 0x%lx\n", scenario.name, exitCode);
+    Check(ok, scenario.name);
+  }
 }
 
 void CheckContainerLimit() {
@@ -367,9 +457,14 @@ void CheckContainerLimit() {
 } // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1 && std::strcmp(argv[1], "uncaught") == 0) return ThrowUncaught();
+  if (argc > 1) {
+    for (const GiveUpScenario& scenario : GiveUpScenarios) {
+      if (std::strcmp(argv[1], scenario.name) == 0) scenario.run();
+    }
+    return 2; // the scenario went on where the run-time should have given up
+  }
   CheckExceptions();
-  CheckUncaught(argv[0]);
+  CheckGiveUps(argv[0]);
   CheckContainerLimit();
   std::printf("%d passed, %d failed\n", Checks - Failures, Failures);
   return Failures == 0 ? 0 : 1;
