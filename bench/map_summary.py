@@ -18,9 +18,9 @@ GROUPS = [
     ("our resources (pages, icons)", re.compile(r"\.res$")),
     ("zlib", re.compile(r"libz\.a\(|libzm_zlib\.a\(")),
     ("C++ runtime (libstdc++, libgcc, our exception support)",
-     re.compile(r"libstdc\+\+\.a|libgcc(_eh)?\.a|libsupc\+\+|crtbegin|crtend|cxx_library|cxx_exceptions")),
-    ("C runtime start-up (mingw's, or our entry point and msvcrt's import stubs)",
-     re.compile(r"crt2\.o|libmingw32\.a|libmingwex\.a|libmsvcrt|process_entry")),
+     re.compile(r"libstdc\+\+\.a|libgcc(_eh)?\.a|libsupc\+\+|crtbegin|crtend|cxx_library|cxx_exceptions|give_up")),
+    ("C runtime (mingw's start-up and msvcrt's import stubs, or our entry point and C library)",
+     re.compile(r"crt2\.o|libmingw32\.a|libmingwex\.a|libmsvcrt|process_entry|end_functions|c_heap|c_strings")),
     ("import tables (system DLLs)", re.compile(r"lib(kernel|user|gdi|advapi|comctl|shell|ole)32\.a")),
     ("our code", re.compile(r"\.(cpp\.)?obj$|libzm_|\.o$")),
 ]
