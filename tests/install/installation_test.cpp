@@ -1,12 +1,10 @@
 #include <doctest/doctest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 #include <zlib.h>
 
 #include "SEQUENCE_archive.h"
-#include "foundation/platform_family.h"
 #include "foundation/platform_hooks.h"
 #include "install/engine_state.h"
 #include "install/installation.h"
@@ -160,24 +158,6 @@ struct InstallationFixture : MachineFixture {
 
   HINSTANCE Instance = nullptr;
 };
-
-// The family of the machine: under Wine the prefix's, on the emulated machine each in turn.
-bool ChooseFamily() {
-#ifdef _WIN32
-  const bool nt = IsWindowsNT();
-  // Set by the run in the prefix that reports Windows 98, so that it cannot pass as NT.
-  if (std::getenv("ZM_EXPECT_WIN9X")) REQUIRE_FALSE(nt);
-  return nt;
-#else
-  bool nt = true;
-  SUBCASE("NT family") { nt = true; }
-  SUBCASE("95/98 family") {
-    nt = false;
-    sys::host::SetFamily(sys::host::Family::Win9x);
-  }
-  return nt;
-#endif
-}
 
 } // namespace
 

@@ -73,6 +73,8 @@ struct Registry {
   }
 };
 
+bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+
 Registry& State() {
   static Registry registry;
   return registry;
@@ -338,6 +340,10 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type
       return ERROR_MORE_DATA;
     }
     std::memcpy(data, value.data.data(), needed);
+    // A string stored without its terminator is handed out with one when the buffer has room;
+    // the size reported stays that of the stored bytes.
+    if (IsText(value.type) && *size > needed && (needed == 0 || data[needed - 1] != 0))
+      data[needed] = 0;
   }
   *size = needed;
   return ERROR_SUCCESS;
@@ -354,6 +360,9 @@ LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, cons
   if (status != ERROR_SUCCESS) return status;
   if (!(open.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
   if (data == nullptr && size != 0) return ERROR_NOACCESS;
+  // A string whose size leaves out its terminator gets it back when the byte after the data is
+  // one, as the platform does for callers that pass strlen.
+  if (IsText(type) && size != 0 && data[size - 1] != 0 && data[size] == 0) ++size;
   std::string bytes = size ? std::string(reinterpret_cast<const char*>(data), size) : "";
   auto found = open.key->values.find(Name(valueName));
   if (found != open.key->values.end())
