@@ -107,11 +107,11 @@ TEST_CASE_FIXTURE(WizardFixture, "Cancel and Escape ask first, on either page") 
   const Way ways[] = {
       {"Cancel button",
        [](const ModelessSheet& sheet) {
-         SendMessageA(sheet.Button(SheetCancelButton), BM_CLICK, 0, 0);
+         SendMessageA(sheet.Button(IDC_SHEET_CANCEL), BM_CLICK, 0, 0);
        }},
       {"Escape key",
        [](const ModelessSheet& sheet) {
-         PostMessageA(sheet.Button(SheetCancelButton), WM_KEYDOWN, VK_ESCAPE, 0);
+         PostMessageA(sheet.Button(IDC_SHEET_CANCEL), WM_KEYDOWN, VK_ESCAPE, 0);
        }},
   };
   for (int startPage : {0, 1}) {
@@ -123,7 +123,7 @@ TEST_CASE_FIXTURE(WizardFixture, "Cancel and Escape ask first, on either page") 
       ModelessSheet sheet(wizard, startPage);
       HWND page = sheet.CurrentPage();
       REQUIRE(page != nullptr);
-      bool nextEnabled = IsWindowEnabled(sheet.Button(SheetNextButton)) != FALSE;
+      bool nextEnabled = IsWindowEnabled(sheet.Button(IDC_SHEET_NEXT)) != FALSE;
 
       AnswerNextMessageBox(IDNO);
       way.cancel(sheet);
@@ -133,7 +133,7 @@ TEST_CASE_FIXTURE(WizardFixture, "Cancel and Escape ask first, on either page") 
       CHECK(boxes[0].owner == page);
       CHECK(boxes[0].title == "Abort Installation");
       CHECK(sheet.CurrentPage() == page);
-      CHECK((IsWindowEnabled(sheet.Button(SheetNextButton)) != FALSE) == nextEnabled);
+      CHECK((IsWindowEnabled(sheet.Button(IDC_SHEET_NEXT)) != FALSE) == nextEnabled);
 
       AnswerNextMessageBox(IDYES);
       way.cancel(sheet);
