@@ -26,7 +26,7 @@ TEST_CASE_FIXTURE(WizardFixture,
     CAPTURE(icon);
     InstallerWizard wizard(TestModule(), parent, icon);
     std::vector<WizardPageRecord> records;
-    WizardHeaderRecord header = wizard.BuildRecords(1, records);
+    const PROPSHEETHEADERA header = wizard.BuildRecords(1, records);
 
     CHECK(header.dwSize == kHeaderRecordBytes);
     CHECK(header.dwFlags == (icon != 0 ? 0xACu : 0xA8u));
@@ -36,7 +36,7 @@ TEST_CASE_FIXTURE(WizardFixture,
     CHECK(header.pszCaption == nullptr);
     CHECK(header.nPages == 2u);
     CHECK(header.nStartPage == 1u);
-    CHECK(header.ppsp == records.data());
+    CHECK(static_cast<const void*>(header.ppsp) == records.data());
     CHECK((header.pfnCallback == nullptr));
 
     REQUIRE(records.size() == 2);
