@@ -4,16 +4,12 @@
 
 #include <algorithm>
 
+#include "foundation/product_names.h"
 #include "support/test_machine.h"
 #include "wine_session.h"
 
 namespace {
 
-constexpr char kMakerKey[] = "Software\\Zembrino";
-constexpr char kProductKey[] = "Software\\Zembrino\\Zembrino's Screen Saver";
-constexpr char kBackupKey[] = "Software\\Zembrino\\Zembrino's Screen Saver\\Backup";
-constexpr char kUninstallKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zembrino's Screen Saver";
 constexpr char kOtherSaver[] = "C:\\windows\\system32\\ssmyst.scr";
 constexpr DWORD kTimeout = 30000;
 
@@ -28,29 +24,31 @@ struct Installation {
 // there was one other than ours), our short path as the setting, the uninstall entry.
 Installation Install(const std::optional<std::string>& previousSetting) {
   RequireExpectedFamily();
-  DeleteRegistryTree(HKEY_CURRENT_USER, kMakerKey);
-  DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+  DeleteRegistryTree(HKEY_CURRENT_USER, MakerKeyPath);
+  DeleteRegistryTree(HKEY_LOCAL_MACHINE, UninstallKeyPath);
   SetScreenSaverSetting(previousSetting);
 
   Installation installation;
   installation.directory = NewScratchDirectory() + "Screen Savers\\";
   REQUIRE(::CreateDirectoryA(installation.directory.c_str(), nullptr));
-  installation.uninstaller = installation.directory + "zmsaveru.exe";
-  installation.screenSaver = installation.directory + "Zembrino's Screen Saver.scr";
+  installation.uninstaller = installation.directory + UninstallerFileName;
+  installation.screenSaver = installation.directory + ScreenSaverFileName;
   REQUIRE(
       ::CopyFileA(PayloadPath("ZM_UNINSTALLER").c_str(), installation.uninstaller.c_str(), FALSE));
   WriteFileBytes(installation.screenSaver, "MZ stands in for the screen saver");
   installation.shortPath = ShortPath(installation.screenSaver);
 
   HKEY backup;
-  REQUIRE(::RegCreateKeyA(HKEY_CURRENT_USER, kBackupKey, &backup) == ERROR_SUCCESS);
+  REQUIRE(::RegCreateKeyA(HKEY_CURRENT_USER, BackupKeyPath, &backup) == ERROR_SUCCESS);
   ::RegCloseKey(backup);
   if (previousSetting && !previousSetting->empty()) {
-    SetRegistryString(HKEY_CURRENT_USER, kBackupKey, nullptr, *previousSetting);
+    SetRegistryString(HKEY_CURRENT_USER, BackupKeyPath, nullptr, *previousSetting);
   }
   SetScreenSaverSetting(installation.shortPath);
-  SetRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "Zembrino's Screen Saver");
-  SetRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", installation.uninstaller);
+  SetRegistryString(HKEY_LOCAL_MACHINE, UninstallKeyPath, DisplayNameValueName,
+                    "Zembrino's Screen Saver");
+  SetRegistryString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "UninstallString",
+                    installation.uninstaller);
   return installation;
 }
 
@@ -94,16 +92,16 @@ void CheckUninstallerRemovesItself(const Installation& installation) {
 
 void CheckEverythingRemoved(const Installation& installation) {
   CHECK_FALSE(FileExists(installation.screenSaver));
-  CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kMakerKey));
-  CHECK_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, MakerKeyPath));
+  CHECK_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath));
   CheckUninstallerRemovesItself(installation);
 }
 
 void CheckNothingRemoved(const Installation& installation) {
   CHECK(ScreenSaverSetting() == installation.shortPath);
   CHECK(FileExists(installation.screenSaver));
-  CHECK(RegistryKeyExists(HKEY_CURRENT_USER, kBackupKey));
-  CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  CHECK(RegistryKeyExists(HKEY_CURRENT_USER, BackupKeyPath));
+  CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath));
   PumpMessages(1000);
   CHECK(FileExists(installation.uninstaller));
 }
@@ -151,21 +149,21 @@ TEST_SUITE("headless") {
   TEST_CASE("keys that hold something else stay") {
     SUBCASE("the product key holds another value") {
       Installation installation = Install(std::string(kOtherSaver));
-      SetRegistryString(HKEY_CURRENT_USER, kProductKey, "Speed", "3");
+      SetRegistryString(HKEY_CURRENT_USER, ProductKeyPath, "Speed", "3");
       CHECK(RunUninstaller(installation) == 0);
-      CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kBackupKey));
-      CHECK(RegistryKeyExists(HKEY_CURRENT_USER, kProductKey));
+      CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, BackupKeyPath));
+      CHECK(RegistryKeyExists(HKEY_CURRENT_USER, ProductKeyPath));
       CheckUninstallerRemovesItself(installation);
     }
     SUBCASE("the maker's key holds another product") {
       Installation installation = Install(std::string(kOtherSaver));
-      SetRegistryString(HKEY_CURRENT_USER, std::string(kMakerKey) + "\\Other Product", "x", "1");
+      SetRegistryString(HKEY_CURRENT_USER, std::string(MakerKeyPath) + "\\Other Product", "x", "1");
       CHECK(RunUninstaller(installation) == 0);
-      CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kProductKey));
-      CHECK(RegistryKeyExists(HKEY_CURRENT_USER, std::string(kMakerKey) + "\\Other Product"));
+      CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, ProductKeyPath));
+      CHECK(RegistryKeyExists(HKEY_CURRENT_USER, std::string(MakerKeyPath) + "\\Other Product"));
       CheckUninstallerRemovesItself(installation);
     }
-    DeleteRegistryTree(HKEY_CURRENT_USER, kMakerKey);
+    DeleteRegistryTree(HKEY_CURRENT_USER, MakerKeyPath);
   }
 
   TEST_CASE("a screen saver file in use is deleted at the next restart") {
@@ -181,23 +179,23 @@ TEST_SUITE("headless") {
     CHECK(FileExists(installation.screenSaver));
     CHECK_MESSAGE(IsListed(FilesDeletedAtRestart(), installation.screenSaver),
                   installation.screenSaver << " is not to be deleted at the next start");
-    CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kMakerKey));
-    CHECK_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, MakerKeyPath));
+    CHECK_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath));
     CheckUninstallerRemovesItself(installation);
   }
 
   TEST_CASE("a backup that cannot be read stops the uninstallation before anything is removed") {
     Installation installation = Install(std::string(kOtherSaver));
-    SetRegistryValue(HKEY_CURRENT_USER, kBackupKey, nullptr, REG_BINARY, "\x01\x02");
+    SetRegistryValue(HKEY_CURRENT_USER, BackupKeyPath, nullptr, REG_BINARY, "\x01\x02");
     CHECK(RunUninstaller(installation) == 1);
     CheckNothingRemoved(installation);
   }
 
   TEST_CASE("a second run after a removal that failed finishes the job") {
     Installation installation = Install(std::string(kOtherSaver));
-    SetRegistryValue(HKEY_CURRENT_USER, kBackupKey, nullptr, REG_BINARY, "\x01\x02");
+    SetRegistryValue(HKEY_CURRENT_USER, BackupKeyPath, nullptr, REG_BINARY, "\x01\x02");
     REQUIRE(RunUninstaller(installation) == 1);
-    SetRegistryString(HKEY_CURRENT_USER, kBackupKey, nullptr, kOtherSaver);
+    SetRegistryString(HKEY_CURRENT_USER, BackupKeyPath, nullptr, kOtherSaver);
     CHECK(RunUninstaller(installation) == 0);
     CHECK(ScreenSaverSetting() == std::string(kOtherSaver));
     CheckEverythingRemoved(installation);
@@ -205,8 +203,8 @@ TEST_SUITE("headless") {
 
   TEST_CASE("with nothing installed the uninstaller changes nothing and succeeds") {
     Installation installation = Install(std::string(kOtherSaver));
-    DeleteRegistryTree(HKEY_CURRENT_USER, kMakerKey);
-    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+    DeleteRegistryTree(HKEY_CURRENT_USER, MakerKeyPath);
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, UninstallKeyPath);
     REQUIRE(::DeleteFileA(installation.screenSaver.c_str()));
     SetScreenSaverSetting(std::string(kOtherSaver));
     CHECK(RunUninstaller(installation) == 0);
@@ -280,7 +278,7 @@ TEST_SUITE("display") {
 
   TEST_CASE("a failure is reported in a box and the exit code") {
     Installation installation = Install(std::string(kOtherSaver));
-    SetRegistryValue(HKEY_CURRENT_USER, kBackupKey, nullptr, REG_BINARY, "\x01\x02");
+    SetRegistryValue(HKEY_CURRENT_USER, BackupKeyPath, nullptr, REG_BINARY, "\x01\x02");
     Process process = Start(installation.uninstaller, "");
     HWND box = WaitForBox(process);
     REQUIRE(box != nullptr);
