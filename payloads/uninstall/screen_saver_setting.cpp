@@ -7,7 +7,7 @@ namespace uninstall {
 namespace {
 
 // Longer than any path the system accepts for a screen saver.
-constexpr DWORD kSettingCapacity = 1024;
+constexpr DWORD SettingCapacity = 1024;
 
 bool IsOurs(const char* setting, const Installation& installation) {
   return NamesScreenSaver(setting, ScreenSaverFileName, installation.screenSaverShortName);
@@ -21,7 +21,7 @@ bool ReadBackup(char* value) {
   LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, BackupKeyPath, 0, KEY_QUERY_VALUE, &key);
   if (result == ERROR_FILE_NOT_FOUND) return true;
   if (result != ERROR_SUCCESS) return false;
-  DWORD type = 0, size = kSettingCapacity - 1;
+  DWORD type = 0, size = SettingCapacity - 1;
   result = RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
   RegCloseKey(key);
   if (result == ERROR_FILE_NOT_FOUND) {
@@ -40,8 +40,8 @@ SettingResult RestoreInRegistry(const Installation& installation) {
   if (result == ERROR_FILE_NOT_FOUND) return SettingResult::LeftAlone;
   if (result != ERROR_SUCCESS) return SettingResult::Failed;
 
-  char current[kSettingCapacity], backup[kSettingCapacity];
-  DWORD type = 0, size = kSettingCapacity - 1;
+  char current[SettingCapacity], backup[SettingCapacity];
+  DWORD type = 0, size = SettingCapacity - 1;
   SettingResult outcome = SettingResult::LeftAlone;
   // A value that is missing, too long or not text cannot name our file.
   if (RegQueryValueExA(desktop, ScreenSaverValueName, nullptr, &type,
@@ -69,8 +69,8 @@ SettingResult RestoreInRegistry(const Installation& installation) {
 }
 
 SettingResult RestoreInSystemIni(const Installation& installation) {
-  char current[kSettingCapacity], backup[kSettingCapacity];
-  GetPrivateProfileStringA(BootSection, ScreenSaverValueName, "", current, kSettingCapacity,
+  char current[SettingCapacity], backup[SettingCapacity];
+  GetPrivateProfileStringA(BootSection, ScreenSaverValueName, "", current, SettingCapacity,
                            SystemIniFileName);
   if (!IsOurs(current, installation)) return SettingResult::LeftAlone;
   if (!ReadBackup(backup)) return SettingResult::Failed;

@@ -26,10 +26,10 @@
 
 namespace {
 
-const char kSheetTitle[] = "Zembrino's Screen Saver Installer";
+const char SheetTitle[] = "Zembrino's Screen Saver Installer";
 
 // The static control that holds a message box's text.
-const int kBoxTextId = 0xFFFF;
+const int BoxTextId = 0xFFFF;
 
 using State = std::map<std::string, std::string>;
 
@@ -123,7 +123,7 @@ bool CurrentPage(HWND sheet, HWND* page) {
 }
 
 bool IsSheet(HWND window) {
-  return WindowText(window) == kSheetTitle && GetDlgItem(window, IDC_SHEET_BACK) != nullptr;
+  return WindowText(window) == SheetTitle && GetDlgItem(window, IDC_SHEET_BACK) != nullptr;
 }
 
 State ReadState() {
@@ -182,7 +182,7 @@ State ReadState() {
   state["box"] = box ? "present" : "none";
   if (box) {
     state["box.title"] = Escaped(WindowText(box));
-    state["box.text"] = Escaped(WindowText(GetDlgItem(box, kBoxTextId)));
+    state["box.text"] = Escaped(WindowText(GetDlgItem(box, BoxTextId)));
     state["box.at"] = Centre(box);
     HWND owner = GetWindow(box, GW_OWNER);
     state["box.owned"] = owner ? "1" : "0";

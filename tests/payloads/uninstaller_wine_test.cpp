@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr char kOtherSaver[] = "C:\\windows\\system32\\ssmyst.scr";
-constexpr DWORD kTimeout = 30000;
+constexpr char OtherSaver[] = "C:\\windows\\system32\\ssmyst.scr";
+constexpr DWORD Timeout = 30000;
 
 struct Installation {
   std::string directory; // ends in a backslash, holds a blank like most real ones
@@ -54,7 +54,7 @@ Installation Install(const std::optional<std::string>& previousSetting) {
 
 long RunUninstaller(const Installation& installation, const std::string& arguments = "/quiet") {
   Process process = Start(installation.uninstaller, arguments);
-  long code = WaitForExit(process, kTimeout);
+  long code = WaitForExit(process, Timeout);
   EndProcess(process);
   return code;
 }
@@ -85,9 +85,9 @@ bool TemporaryCopyIsListed() {
 
 // The uninstaller's copy deletes it moments after it has ended.
 void CheckUninstallerRemovesItself(const Installation& installation) {
-  CHECK_MESSAGE(WaitUntil([&] { return !FileExists(installation.uninstaller); }, kTimeout),
+  CHECK_MESSAGE(WaitUntil([&] { return !FileExists(installation.uninstaller); }, Timeout),
                 installation.uninstaller << " is still there");
-  CHECK(WaitUntil(TemporaryCopyIsListed, kTimeout));
+  CHECK(WaitUntil(TemporaryCopyIsListed, Timeout));
 }
 
 void CheckEverythingRemoved(const Installation& installation) {
@@ -111,9 +111,9 @@ void CheckNothingRemoved(const Installation& installation) {
 TEST_SUITE("headless") {
 
   TEST_CASE("uninstalling puts the previous screen saver back and removes everything") {
-    Installation installation = Install(std::string(kOtherSaver));
+    Installation installation = Install(std::string(OtherSaver));
     CHECK(RunUninstaller(installation) == 0);
-    CHECK(ScreenSaverSetting() == std::string(kOtherSaver));
+    CHECK(ScreenSaverSetting() == std::string(OtherSaver));
     CheckEverythingRemoved(installation);
   }
 
@@ -130,15 +130,15 @@ TEST_SUITE("headless") {
   }
 
   TEST_CASE("the setting is recognised by the long name of our file as well") {
-    Installation installation = Install(std::string(kOtherSaver));
+    Installation installation = Install(std::string(OtherSaver));
     SetScreenSaverSetting(installation.screenSaver);
     CHECK(RunUninstaller(installation) == 0);
-    CHECK(ScreenSaverSetting() == std::string(kOtherSaver));
+    CHECK(ScreenSaverSetting() == std::string(OtherSaver));
     CheckEverythingRemoved(installation);
   }
 
   TEST_CASE("a screen saver the user chose after the installation stays") {
-    Installation installation = Install(std::string(kOtherSaver));
+    Installation installation = Install(std::string(OtherSaver));
     const std::string chosenLater = "C:\\windows\\system32\\mine.scr";
     SetScreenSaverSetting(chosenLater);
     CHECK(RunUninstaller(installation) == 0);
@@ -148,7 +148,7 @@ TEST_SUITE("headless") {
 
   TEST_CASE("keys that hold something else stay") {
     SUBCASE("the product key holds another value") {
-      Installation installation = Install(std::string(kOtherSaver));
+      Installation installation = Install(std::string(OtherSaver));
       SetRegistryString(HKEY_CURRENT_USER, ProductKeyPath, "Speed", "3");
       CHECK(RunUninstaller(installation) == 0);
       CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, BackupKeyPath));
@@ -156,7 +156,7 @@ TEST_SUITE("headless") {
       CheckUninstallerRemovesItself(installation);
     }
     SUBCASE("the maker's key holds another product") {
-      Installation installation = Install(std::string(kOtherSaver));
+      Installation installation = Install(std::string(OtherSaver));
       SetRegistryString(HKEY_CURRENT_USER, std::string(MakerKeyPath) + "\\Other Product", "x", "1");
       CHECK(RunUninstaller(installation) == 0);
       CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, ProductKeyPath));
@@ -167,7 +167,7 @@ TEST_SUITE("headless") {
   }
 
   TEST_CASE("a screen saver file in use is deleted at the next restart") {
-    Installation installation = Install(std::string(kOtherSaver));
+    Installation installation = Install(std::string(OtherSaver));
     std::string shortPath = ShortPath(installation.screenSaver);
     HANDLE inUse = ::CreateFileA(installation.screenSaver.c_str(), GENERIC_READ, 0, nullptr,
                                  OPEN_EXISTING, 0, nullptr);
@@ -175,7 +175,7 @@ TEST_SUITE("headless") {
     long code = RunUninstaller(installation);
     ::CloseHandle(inUse);
     CHECK(code == 0);
-    CHECK(ScreenSaverSetting() == std::string(kOtherSaver));
+    CHECK(ScreenSaverSetting() == std::string(OtherSaver));
     CHECK(FileExists(installation.screenSaver));
     CHECK_MESSAGE(IsListed(FilesDeletedAtRestart(), installation.screenSaver),
                   installation.screenSaver << " is not to be deleted at the next start");
@@ -185,35 +185,35 @@ TEST_SUITE("headless") {
   }
 
   TEST_CASE("a backup that cannot be read stops the uninstallation before anything is removed") {
-    Installation installation = Install(std::string(kOtherSaver));
+    Installation installation = Install(std::string(OtherSaver));
     SetRegistryValue(HKEY_CURRENT_USER, BackupKeyPath, nullptr, REG_BINARY, "\x01\x02");
     CHECK(RunUninstaller(installation) == 1);
     CheckNothingRemoved(installation);
   }
 
   TEST_CASE("a second run after a removal that failed finishes the job") {
-    Installation installation = Install(std::string(kOtherSaver));
+    Installation installation = Install(std::string(OtherSaver));
     SetRegistryValue(HKEY_CURRENT_USER, BackupKeyPath, nullptr, REG_BINARY, "\x01\x02");
     REQUIRE(RunUninstaller(installation) == 1);
-    SetRegistryString(HKEY_CURRENT_USER, BackupKeyPath, nullptr, kOtherSaver);
+    SetRegistryString(HKEY_CURRENT_USER, BackupKeyPath, nullptr, OtherSaver);
     CHECK(RunUninstaller(installation) == 0);
-    CHECK(ScreenSaverSetting() == std::string(kOtherSaver));
+    CHECK(ScreenSaverSetting() == std::string(OtherSaver));
     CheckEverythingRemoved(installation);
   }
 
   TEST_CASE("with nothing installed the uninstaller changes nothing and succeeds") {
-    Installation installation = Install(std::string(kOtherSaver));
+    Installation installation = Install(std::string(OtherSaver));
     DeleteRegistryTree(HKEY_CURRENT_USER, MakerKeyPath);
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, UninstallKeyPath);
     REQUIRE(::DeleteFileA(installation.screenSaver.c_str()));
-    SetScreenSaverSetting(std::string(kOtherSaver));
+    SetScreenSaverSetting(std::string(OtherSaver));
     CHECK(RunUninstaller(installation) == 0);
-    CHECK(ScreenSaverSetting() == std::string(kOtherSaver));
+    CHECK(ScreenSaverSetting() == std::string(OtherSaver));
     CheckUninstallerRemovesItself(installation);
   }
 
   TEST_CASE("the self-removal switch deletes nothing but a copy of the uninstaller") {
-    Installation installation = Install(std::string(kOtherSaver));
+    Installation installation = Install(std::string(OtherSaver));
     const std::string precious = installation.directory + "precious.txt";
     WriteFileBytes(precious, "keep me");
     CHECK(RunUninstaller(installation, "/finish 4 " + precious) == 1);
@@ -227,32 +227,32 @@ TEST_SUITE("display") {
 
   namespace {
 
-  constexpr char kBoxTitle[] = "Zembrino's Screen Saver Uninstall";
+  constexpr char BoxTitle[] = "Zembrino's Screen Saver Uninstall";
 
   HWND WaitForBox(const Process& process) {
     HWND box = nullptr;
-    WaitUntil([&] { return (box = FindProcessWindow(process.id, "#32770", kBoxTitle)) != nullptr; },
-              kTimeout);
+    WaitUntil([&] { return (box = FindProcessWindow(process.id, "#32770", BoxTitle)) != nullptr; },
+              Timeout);
     return box;
   }
 
   } // namespace
 
   TEST_CASE("answering No to the confirmation leaves everything as it is") {
-    Installation installation = Install(std::string(kOtherSaver));
+    Installation installation = Install(std::string(OtherSaver));
     Process process = Start(installation.uninstaller, "");
     HWND box = WaitForBox(process);
     REQUIRE(box != nullptr);
     CHECK(MessageBoxText(box).find("Do you want to remove Zembrino's Screen Saver") !=
           std::string::npos);
     ::PostMessageA(box, WM_COMMAND, IDNO, 0);
-    CHECK(WaitForExit(process, kTimeout) == 0);
+    CHECK(WaitForExit(process, Timeout) == 0);
     EndProcess(process);
     CheckNothingRemoved(installation);
   }
 
   TEST_CASE("answering Yes uninstalls and ends with a report") {
-    Installation installation = Install(std::string(kOtherSaver));
+    Installation installation = Install(std::string(OtherSaver));
     Process process = Start(installation.uninstaller, "");
     HWND box = WaitForBox(process);
     REQUIRE(box != nullptr);
@@ -261,23 +261,23 @@ TEST_SUITE("display") {
     HWND report = nullptr;
     REQUIRE(WaitUntil(
         [&] {
-          report = FindProcessWindow(process.id, "#32770", kBoxTitle);
+          report = FindProcessWindow(process.id, "#32770", BoxTitle);
           return report != nullptr && report != box;
         },
-        kTimeout));
+        Timeout));
     CHECK(MessageBoxText(report) == "Zembrino's Screen Saver has been removed from your computer.");
     // The uninstaller is still running, so its copy waits before deleting it.
     PumpMessages(500);
     CHECK(FileExists(installation.uninstaller));
     ::PostMessageA(report, WM_COMMAND, IDOK, 0);
-    CHECK(WaitForExit(process, kTimeout) == 0);
+    CHECK(WaitForExit(process, Timeout) == 0);
     EndProcess(process);
-    CHECK(ScreenSaverSetting() == std::string(kOtherSaver));
+    CHECK(ScreenSaverSetting() == std::string(OtherSaver));
     CheckEverythingRemoved(installation);
   }
 
   TEST_CASE("a failure is reported in a box and the exit code") {
-    Installation installation = Install(std::string(kOtherSaver));
+    Installation installation = Install(std::string(OtherSaver));
     SetRegistryValue(HKEY_CURRENT_USER, BackupKeyPath, nullptr, REG_BINARY, "\x01\x02");
     Process process = Start(installation.uninstaller, "");
     HWND box = WaitForBox(process);
@@ -286,13 +286,13 @@ TEST_SUITE("display") {
     HWND report = nullptr;
     REQUIRE(WaitUntil(
         [&] {
-          report = FindProcessWindow(process.id, "#32770", kBoxTitle);
+          report = FindProcessWindow(process.id, "#32770", BoxTitle);
           return report != nullptr && report != box;
         },
-        kTimeout));
+        Timeout));
     CHECK(MessageBoxText(report).find("could not be restored") != std::string::npos);
     ::PostMessageA(report, WM_COMMAND, IDOK, 0);
-    CHECK(WaitForExit(process, kTimeout) == 1);
+    CHECK(WaitForExit(process, Timeout) == 1);
     EndProcess(process);
     CheckNothingRemoved(installation);
   }

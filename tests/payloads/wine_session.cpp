@@ -150,7 +150,7 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 namespace {
 
-constexpr char kMissing[] = "<missing>";
+constexpr char Missing[] = "<missing>";
 
 } // namespace
 
@@ -165,9 +165,9 @@ std::optional<std::string> ScreenSaverSetting() {
     return std::string(bytes.c_str());
   }
   char value[1024];
-  ::GetPrivateProfileStringA(BootSection, ScreenSaverValueName, kMissing, value, sizeof value,
+  ::GetPrivateProfileStringA(BootSection, ScreenSaverValueName, Missing, value, sizeof value,
                              SystemIniFileName);
-  if (std::string(value) == kMissing) return std::nullopt;
+  if (std::string(value) == Missing) return std::nullopt;
   return std::string(value);
 }
 

@@ -12,11 +12,11 @@
 // The first record versions, which every comctl32 reads: 40 bytes each in the shipped 32-bit
 // program, the headers' own first-version sizes in a 64-bit build.
 #ifdef _WIN64
-const UINT kHeaderRecordBytes = PROPSHEETHEADERA_V1_SIZE;
-const UINT kPageRecordBytes = PROPSHEETPAGEA_V1_SIZE;
+const UINT HeaderRecordBytes = PROPSHEETHEADERA_V1_SIZE;
+const UINT PageRecordBytes = PROPSHEETPAGEA_V1_SIZE;
 #else
-const UINT kHeaderRecordBytes = 40;
-const UINT kPageRecordBytes = 40;
+const UINT HeaderRecordBytes = 40;
+const UINT PageRecordBytes = 40;
 #endif
 
 TEST_CASE_FIXTURE(WizardFixture,
@@ -28,7 +28,7 @@ TEST_CASE_FIXTURE(WizardFixture,
     std::vector<WizardPageRecord> records;
     const PROPSHEETHEADERA header = wizard.BuildRecords(1, records);
 
-    CHECK(header.dwSize == kHeaderRecordBytes);
+    CHECK(header.dwSize == HeaderRecordBytes);
     CHECK(header.dwFlags == (icon != 0 ? 0xACu : 0xA8u));
     CHECK(header.pszIcon == (icon != 0 ? MAKEINTRESOURCEA(IDI_WIZARD) : nullptr));
     CHECK(header.hwndParent == parent);
@@ -41,13 +41,13 @@ TEST_CASE_FIXTURE(WizardFixture,
 
     REQUIRE(records.size() == 2);
     CHECK(reinterpret_cast<const char*>(&records[1]) - reinterpret_cast<const char*>(&records[0]) ==
-          static_cast<std::ptrdiff_t>(kPageRecordBytes));
+          static_cast<std::ptrdiff_t>(PageRecordBytes));
     const int templates[] = {IDD_WELCOME, IDD_AGREEMENT};
     const DLGPROC procedures[] = {&WelcomeDialogProc, &AgreementDialogProc};
     for (int i = 0; i < 2; ++i) {
       CAPTURE(i);
       const WizardPageRecord& record = records[static_cast<std::size_t>(i)];
-      CHECK(record.dwSize == kPageRecordBytes);
+      CHECK(record.dwSize == PageRecordBytes);
       CHECK(record.dwFlags == 0u);
       CHECK(record.hInstance == TestModule());
       CHECK(record.pszTemplate == MAKEINTRESOURCEA(templates[i]));
