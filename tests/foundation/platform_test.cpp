@@ -10,6 +10,9 @@
 
 #include "foundation/platform.h"
 #include "platform_calls.h"
+#ifndef _WIN32
+#include "foundation/host/host_machine.h"
+#endif
 #include "support/test_machine.h"
 
 namespace {
@@ -30,6 +33,18 @@ bool IsAlias(const std::string& name, const std::string& extension) {
   for (char c : name)
     if (std::islower(static_cast<unsigned char>(c))) return false;
   return name.substr(dot) == extension;
+}
+
+// A module holding the resources of platform_resources.rc.
+HMODULE ResourceModule() {
+#ifdef _WIN32
+  return ::GetModuleHandleA(nullptr);
+#else
+  HMODULE module = sys::host::AddModule();
+  sys::host::AddResource(module, "ZEMBRINO", "IDR_00", "payload");
+  sys::host::AddResource(module, "ZEMBRINO", MAKEINTRESOURCEA(120), "agreement");
+  return module;
+#endif
 }
 
 #ifdef _WIN32
@@ -521,6 +536,32 @@ TEST_SUITE("profile files") {
 } // TEST_SUITE("profile files")
 
 TEST_SUITE("system") {
+
+  TEST_CASE_FIXTURE(MachineFixture, "resources by text and by id, and their loads") {
+    HMODULE module = ResourceModule();
+    HRSRC byText = sys::FindResourceA(module, "idr_00", "zembrino");
+    REQUIRE(byText != nullptr);
+    CHECK(sys::SizeofResource(module, byText) == 7);
+    HRSRC byId = sys::FindResourceA(module, MAKEINTRESOURCEA(120), "ZEMBRINO");
+    REQUIRE(byId != nullptr);
+    CHECK(sys::FindResourceA(module, "#120", "ZEMBRINO") == byId);
+    CHECK(sys::FindResourceA(module, "IDR_02", "ZEMBRINO") == nullptr);
+    CHECK(sys::GetLastError() == ERROR_RESOURCE_NAME_NOT_FOUND);
+    CHECK(sys::FindResourceA(module, "IDR_00", "OTHER") == nullptr);
+    CHECK(sys::GetLastError() == ERROR_RESOURCE_TYPE_NOT_FOUND);
+
+    // Loads of one resource hand out the same bytes; a release reports FALSE, as it always does.
+    HGLOBAL first = sys::LoadResource(module, byId);
+    HGLOBAL second = sys::LoadResource(module, byId);
+    REQUIRE(first != nullptr);
+    REQUIRE(second != nullptr);
+    const void* bytes = sys::LockResource(first);
+    CHECK(bytes == sys::LockResource(second));
+    CHECK(std::string(static_cast<const char*>(bytes), sys::SizeofResource(module, byId)) ==
+          "agreement");
+    CHECK_FALSE(sys::FreeResource(first));
+    CHECK_FALSE(sys::FreeResource(second));
+  }
 
   TEST_CASE_FIXTURE(MachineFixture, "the Windows directory and its length rule") {
     char buffer[MAX_PATH];
