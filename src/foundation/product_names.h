@@ -1,6 +1,6 @@
 // The names under which the product lives on a machine: its files, its registry keys and values,
 // and the screen saver setting it changes. The installer, the uninstaller, the tests and the
-// build all read them here, so that what one part writes the others find. Plain character
+// build all read them here, so that what one program writes the others find. Plain character
 // arrays: the payload programs have no C++ library. The build reads the file names with a
 // regular expression (cmake/ProductNames.cmake), so each stays on one line.
 #pragma once
