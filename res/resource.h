@@ -13,6 +13,12 @@
 // The agreement text, an archive resource stored plain.
 #define IDR_LICENSE 120
 
+// The property sheet's own buttons, which the pages and the tests press and read.
+#define IDC_SHEET_BACK 0x3023
+#define IDC_SHEET_NEXT 0x3024
+#define IDC_SHEET_FINISH 0x3025
+#define IDC_SHEET_CANCEL IDCANCEL
+
 // Controls of the pages.
 #define IDC_LICENSE_TEXT 1010
 #define IDC_WELCOME_TEXT 1020

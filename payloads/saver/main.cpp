@@ -8,15 +8,15 @@
 
 namespace {
 
-constexpr char kClassName[] = "ZembrinoScreenSaver";
-constexpr char kTitle[] = "Zembrino's Screen Saver";
-constexpr char kAbout[] = "Zembrino's Screen Saver 1.2\n\n"
-                          "A star of twenty spikes, turning slowly through the dark.\n"
-                          "This screen saver has no settings.";
+constexpr char ClassName[] = "ZembrinoScreenSaver";
+constexpr char Title[] = "Zembrino's Screen Saver";
+constexpr char About[] = "Zembrino's Screen Saver 1.2\n\n"
+                         "A star of twenty spikes, turning slowly through the dark.\n"
+                         "This screen saver has no settings.";
 // About 50 frames a second; slower machines simply draw fewer.
-constexpr DWORD kFrameMilliseconds = 20;
+constexpr DWORD FrameMilliseconds = 20;
 // Pointer movement up to this many pixels is jitter, not a user.
-constexpr int kMouseTolerance = 4;
+constexpr int MouseTolerance = 4;
 
 // One per process, in static storage: it starts out all zero without any start-up code.
 struct Saver {
@@ -64,7 +64,7 @@ void DrawScene(HDC dc, int width, int height, DWORD ticks) {
   RECT all = {0, 0, width, height};
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
 
-  scene::DrawnFace faces[scene::kMaxFaces];
+  scene::DrawnFace faces[scene::MaxFaces];
   int count = scene::ComposeFrame(g_saver.mesh, scene::PoseAt(ticks),
                                   scene::ViewportFor(width, height), faces);
   HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
@@ -100,8 +100,7 @@ bool MovedBeyondTolerance() {
   POINT now;
   GetCursorPos(&now);
   int dx = now.x - g_saver.startCursor.x, dy = now.y - g_saver.startCursor.y;
-  return dx > kMouseTolerance || dx < -kMouseTolerance || dy > kMouseTolerance ||
-         dy < -kMouseTolerance;
+  return dx > MouseTolerance || dx < -MouseTolerance || dy > MouseTolerance || dy < -MouseTolerance;
 }
 
 // Full-screen only: what ends the saver.
@@ -158,7 +157,7 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 // Draws whenever a frame is due and otherwise sleeps until the next frame or message.
 int RunAnimation(HWND window) {
-  DWORD last = GetTickCount() - kFrameMilliseconds;
+  DWORD last = GetTickCount() - FrameMilliseconds;
   for (;;) {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -173,11 +172,11 @@ int RunAnimation(HWND window) {
     }
     DWORD now = GetTickCount();
     DWORD elapsed = now - last;
-    if (elapsed >= kFrameMilliseconds) {
+    if (elapsed >= FrameMilliseconds) {
       last = now;
       RenderFrame(window);
     } else {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, kFrameMilliseconds - elapsed, QS_ALLINPUT);
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, FrameMilliseconds - elapsed, QS_ALLINPUT);
     }
   }
 }
@@ -185,7 +184,7 @@ int RunAnimation(HWND window) {
 int ShowSettings(unsigned long owner) {
   HWND ownerWindow = reinterpret_cast<HWND>(static_cast<UINT_PTR>(owner));
   if (ownerWindow != nullptr && !IsWindow(ownerWindow)) ownerWindow = nullptr;
-  MessageBoxA(ownerWindow, kAbout, kTitle, MB_OK | MB_ICONINFORMATION);
+  MessageBoxA(ownerWindow, About, Title, MB_OK | MB_ICONINFORMATION);
   return 0;
 }
 
@@ -194,7 +193,7 @@ int RunSaver(HINSTANCE instance, const saver::Command& command) {
   windowClass.lpfnWndProc = SaverWindowProc;
   windowClass.hInstance = instance;
   windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  windowClass.lpszClassName = kClassName;
+  windowClass.lpszClassName = ClassName;
   if (RegisterClassA(&windowClass) == 0) return 1;
 
   scene::BuildStar(&g_saver.mesh);
@@ -204,7 +203,7 @@ int RunSaver(HINSTANCE instance, const saver::Command& command) {
     if (!IsWindow(g_saver.previewParent)) return 1;
     RECT area;
     GetClientRect(g_saver.previewParent, &area);
-    window = CreateWindowExA(0, kClassName, kTitle, WS_CHILD | WS_VISIBLE, 0, 0, area.right,
+    window = CreateWindowExA(0, ClassName, Title, WS_CHILD | WS_VISIBLE, 0, 0, area.right,
                              area.bottom, g_saver.previewParent, nullptr, instance, nullptr);
   } else {
     g_saver.fullScreen = true;
@@ -218,7 +217,7 @@ int RunSaver(HINSTANCE instance, const saver::Command& command) {
       cx = GetSystemMetrics(SM_CXSCREEN);
       cy = GetSystemMetrics(SM_CYSCREEN);
     }
-    window = CreateWindowExA(WS_EX_TOPMOST, kClassName, kTitle, WS_POPUP | WS_VISIBLE, x, y, cx, cy,
+    window = CreateWindowExA(WS_EX_TOPMOST, ClassName, Title, WS_POPUP | WS_VISIBLE, x, y, cx, cy,
                              nullptr, nullptr, instance, nullptr);
     if (window != nullptr) {
       ShowCursor(FALSE);

@@ -4,32 +4,32 @@ namespace scene {
 
 namespace {
 
-constexpr float kPi = 3.14159265f;
-constexpr float kTwoPi = 2 * kPi;
+constexpr float Pi = 3.14159265f;
+constexpr float TwoPi = 2 * Pi;
 
 Vec3 Normalised(Vec3 v) { return (1.0f / __builtin_sqrtf(Dot(v, v))) * v; }
 
 // Turning angle of a motion that completes one turn every `period` milliseconds.
 float Phase(unsigned long milliseconds, unsigned long period) {
-  return kTwoPi * static_cast<float>(milliseconds % period) / static_cast<float>(period);
+  return TwoPi * static_cast<float>(milliseconds % period) / static_cast<float>(period);
 }
 
 } // namespace
 
-const Colour kPalette[kPaletteSize] = {0x0030B0F0, 0x004040E0, 0x00C0A020, 0x00C050A0, 0x0050C060};
+const Colour Palette[PaletteSize] = {0x0030B0F0, 0x004040E0, 0x00C0A020, 0x00C050A0, 0x0050C060};
 
 float Sine(float x) {
   // Into [-pi, pi], then into [-pi/2, pi/2] where the series converges quickly.
-  float turns = x * (1 / kTwoPi);
+  float turns = x * (1 / TwoPi);
   int whole = static_cast<int>(turns >= 0 ? turns + 0.5f : turns - 0.5f);
-  x -= static_cast<float>(whole) * kTwoPi;
-  if (x > kPi / 2) x = kPi - x;
-  if (x < -kPi / 2) x = -kPi - x;
+  x -= static_cast<float>(whole) * TwoPi;
+  if (x > Pi / 2) x = Pi - x;
+  if (x < -Pi / 2) x = -Pi - x;
   float x2 = x * x;
   return x * (1 - x2 / 6 * (1 - x2 / 20 * (1 - x2 / 42 * (1 - x2 / 72 * (1 - x2 / 110)))));
 }
 
-float Cosine(float x) { return Sine(x + kPi / 2); }
+float Cosine(float x) { return Sine(x + Pi / 2); }
 
 void BuildStar(Mesh* mesh) {
   // The icosahedron's corners are the cyclic permutations of (0, +-1, +-golden ratio).
@@ -66,7 +66,7 @@ void BuildStar(Mesh* mesh) {
         int spike = mesh->vertexCount++;
         mesh->vertices[spike] = 1.55f * Normalised(centre);
         const int ring[3] = {a, first, second};
-        const auto colour = static_cast<unsigned char>((spike - 12) % kPaletteSize);
+        const auto colour = static_cast<unsigned char>((spike - 12) % PaletteSize);
         for (int side = 0; side < 3; ++side) {
           Face& face = mesh->faces[mesh->faceCount++];
           face.corner[0] = static_cast<unsigned char>(ring[side]);
@@ -135,8 +135,8 @@ Colour Shade(Colour base, Vec3 normal) {
 }
 
 int ComposeFrame(const Mesh& mesh, const Pose& pose, const Viewport& viewport,
-                 DrawnFace out[kMaxFaces]) {
-  Vec3 placed[kMaxVertices];
+                 DrawnFace out[MaxFaces]) {
+  Vec3 placed[MaxVertices];
   for (int i = 0; i < mesh.vertexCount; ++i) {
     placed[i] = Apply(pose.orientation, mesh.vertices[i]) + pose.position;
   }
@@ -148,7 +148,7 @@ int ComposeFrame(const Mesh& mesh, const Pose& pose, const Viewport& viewport,
 
     DrawnFace drawn;
     for (int k = 0; k < 3; ++k) drawn.corner[k] = Project(viewport, placed[face.corner[k]]);
-    drawn.colour = Shade(kPalette[face.colour], normal);
+    drawn.colour = Shade(Palette[face.colour], normal);
     drawn.depth = placed[face.corner[0]].z + placed[face.corner[1]].z + placed[face.corner[2]].z;
 
     // Insertion keeps the list farthest first; a star's few dozen faces need nothing faster.

@@ -21,8 +21,8 @@ float Sine(float radians);
 float Cosine(float radians);
 
 // An icosahedron with a three-sided spike raised on each of its 20 faces.
-constexpr int kMaxVertices = 12 + 20;
-constexpr int kMaxFaces = 20 * 3;
+constexpr int MaxVertices = 12 + 20;
+constexpr int MaxFaces = 20 * 3;
 
 struct Face {
   unsigned char corner[3]; // wound so that (b - a) x (c - a) points out of the solid
@@ -32,17 +32,17 @@ struct Face {
 struct Mesh {
   int vertexCount;
   int faceCount;
-  Vec3 vertices[kMaxVertices];
-  Face faces[kMaxFaces];
-  Vec3 normals[kMaxFaces]; // unit length, pointing out
+  Vec3 vertices[MaxVertices];
+  Face faces[MaxFaces];
+  Vec3 normals[MaxFaces]; // unit length, pointing out
 };
 
 void BuildStar(Mesh* mesh);
 
 // Colours are 0x00BBGGRR, the layout of a GDI COLORREF.
 using Colour = unsigned long;
-constexpr int kPaletteSize = 5;
-extern const Colour kPalette[kPaletteSize];
+constexpr int PaletteSize = 5;
+extern const Colour Palette[PaletteSize];
 
 struct Matrix {
   float m[3][3];
@@ -89,6 +89,6 @@ struct DrawnFace {
 
 // The visible faces of the posed mesh, farthest first. Returns how many were written to `out`.
 int ComposeFrame(const Mesh& mesh, const Pose& pose, const Viewport& viewport,
-                 DrawnFace out[kMaxFaces]);
+                 DrawnFace out[MaxFaces]);
 
 } // namespace scene

@@ -6,7 +6,7 @@ namespace uninstall {
 namespace {
 
 // wininit.ini is a short list; anything bigger is not what we think it is.
-constexpr DWORD kMaxWininitSize = 256 * 1024;
+constexpr DWORD MaxWininitSize = 256 * 1024;
 
 bool WriteWholeFile(const char* path, const char* data, DWORD size) {
   HANDLE file =
@@ -38,7 +38,7 @@ bool AddToWininit(const char* path) {
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE) {
     size = GetFileSize(file, nullptr);
-    if (size > kMaxWininitSize) {
+    if (size > MaxWininitSize) {
       CloseHandle(file);
       return false;
     }

@@ -1,4 +1,4 @@
-#include "common/product_names.h"
+#include "foundation/product_names.h"
 #include "uninstall/steps.h"
 
 namespace uninstall {
@@ -27,12 +27,11 @@ bool FindInstallation(Installation* installation) {
   if (length == 0 || length >= MAX_PATH) return false;
 
   int directoryLength = FileNameOffset(installation->uninstaller);
-  if (directoryLength == 0 ||
-      directoryLength + lstrlenA(payload::kScreenSaverFileName) >= MAX_PATH) {
+  if (directoryLength == 0 || directoryLength + lstrlenA(ScreenSaverFileName) >= MAX_PATH) {
     return false;
   }
   lstrcpynA(installation->screenSaver, installation->uninstaller, directoryLength + 1);
-  lstrcatA(installation->screenSaver, payload::kScreenSaverFileName);
+  lstrcatA(installation->screenSaver, ScreenSaverFileName);
 
   char shortPath[MAX_PATH];
   installation->screenSaverShortName[0] = '\0';

@@ -8,87 +8,87 @@
 
 namespace {
 
-constexpr char kTitle[] = "Zembrino's Screen Saver Uninstall";
-constexpr char kConfirm[] = "Do you want to remove Zembrino's Screen Saver from your computer?\n\n"
-                            "Your previous screen saver will be set again.";
-constexpr char kRemoved[] = "Zembrino's Screen Saver has been removed from your computer.";
-constexpr char kAtRestart[] = "\n\nSome of its files are in use. They will be deleted when you "
-                              "restart your computer.";
-constexpr char kNoInstallation[] = "The uninstaller cannot determine its own folder.\n\n"
-                                   "Nothing has been removed.";
-constexpr char kSettingFailed[] =
+constexpr char Title[] = "Zembrino's Screen Saver Uninstall";
+constexpr char Confirm[] = "Do you want to remove Zembrino's Screen Saver from your computer?\n\n"
+                           "Your previous screen saver will be set again.";
+constexpr char Removed[] = "Zembrino's Screen Saver has been removed from your computer.";
+constexpr char AtRestart[] = "\n\nSome of its files are in use. They will be deleted when you "
+                             "restart your computer.";
+constexpr char NoInstallation[] = "The uninstaller cannot determine its own folder.\n\n"
+                                  "Nothing has been removed.";
+constexpr char SettingFailed[] =
     "Your previous screen saver setting could not be restored.\n\n"
     "Nothing has been removed. Please try again; if the problem persists, choose another "
     "screen saver in the Display settings first.";
-constexpr char kIncomplete[] = "Zembrino's Screen Saver could not be removed completely:\n";
-constexpr char kFileKept[] = "\n- The file \"Zembrino's Screen Saver.scr\" could not be deleted.";
-constexpr char kKeysKept[] = "\n- Its settings could not be removed from the registry.";
-constexpr char kEntryKept[] =
+constexpr char Incomplete[] = "Zembrino's Screen Saver could not be removed completely:\n";
+constexpr char FileKept[] = "\n- The file \"Zembrino's Screen Saver.scr\" could not be deleted.";
+constexpr char KeysKept[] = "\n- Its settings could not be removed from the registry.";
+constexpr char EntryKept[] =
     "\n- Its entry in the list of installed programs could not be removed (this may need an "
     "administrator).";
-constexpr char kRunAgain[] =
+constexpr char RunAgain[] =
     "\n\nPlease close all programs and run the uninstaller again, as an administrator if "
     "necessary.";
-constexpr char kUninstallerKept[] =
+constexpr char UninstallerKept[] =
     "\n- The uninstaller could not remove itself; you may delete zmsaveru.exe.";
 
 enum Leftover : unsigned {
-  kNothingLeft = 0,
-  kFileAtRestart = 1,
-  kScreenSaverFile = 2,
-  kProductKeys = 4,
-  kUninstallEntry = 8,
-  kUninstaller = 16,
+  NothingLeft = 0,
+  FileAtRestart = 1,
+  ScreenSaverFile = 2,
+  ProductKeys = 4,
+  UninstallEntry = 8,
+  Uninstaller = 16,
 };
 
 // Steps that failed are reported and the uninstall entry and this program stay, so that the
 // user can run it again; every step is safe to repeat.
 unsigned Uninstall(const uninstall::Installation& installation) {
-  unsigned left = kNothingLeft;
+  unsigned left = NothingLeft;
   switch (uninstall::DeleteNowOrAtRestart(installation.screenSaver)) {
   case uninstall::Removal::Done:
     break;
   case uninstall::Removal::AtRestart:
-    left |= kFileAtRestart;
+    left |= FileAtRestart;
     break;
   case uninstall::Removal::Failed:
-    left |= kScreenSaverFile;
+    left |= ScreenSaverFile;
     break;
   }
-  if (!uninstall::RemoveProductKeys()) left |= kProductKeys;
-  if ((left & ~kFileAtRestart) != 0) return left;
+  if (!uninstall::RemoveProductKeys()) left |= ProductKeys;
+  if ((left & ~FileAtRestart) != 0) return left;
 
-  if (!uninstall::RemoveUninstallEntry()) return left | kUninstallEntry;
+  if (!uninstall::RemoveUninstallEntry()) return left | UninstallEntry;
   if (!uninstall::StartSelfRemoval(installation.uninstaller)) {
     if (uninstall::DeleteAtRestart(installation.uninstaller)) {
-      left |= kFileAtRestart;
+      left |= FileAtRestart;
     } else {
-      left |= kUninstaller;
+      left |= Uninstaller;
     }
   }
   return left;
 }
 
 void Report(bool quiet, const char* text, UINT icon) {
-  if (!quiet) MessageBoxA(nullptr, text, kTitle, MB_OK | MB_SETFOREGROUND | icon);
+  if (!quiet) MessageBoxA(nullptr, text, Title, MB_OK | MB_SETFOREGROUND | icon);
 }
 
 void ReportOutcome(bool quiet, unsigned left) {
   char text[1024];
-  if ((left & ~kFileAtRestart) == 0) {
-    lstrcpyA(text, kRemoved);
-    if ((left & kFileAtRestart) != 0) lstrcatA(text, kAtRestart);
+  if ((left & ~FileAtRestart) == 0) {
+    lstrcpyA(text, Removed);
+    if ((left & FileAtRestart) != 0) lstrcatA(text, AtRestart);
     Report(quiet, text, MB_ICONINFORMATION);
     return;
   }
-  lstrcpyA(text, kIncomplete);
-  if ((left & kScreenSaverFile) != 0) lstrcatA(text, kFileKept);
-  if ((left & kProductKeys) != 0) lstrcatA(text, kKeysKept);
-  if ((left & kUninstallEntry) != 0) lstrcatA(text, kEntryKept);
-  if ((left & kUninstaller) != 0) {
-    lstrcatA(text, kUninstallerKept);
+  lstrcpyA(text, Incomplete);
+  if ((left & ScreenSaverFile) != 0) lstrcatA(text, FileKept);
+  if ((left & ProductKeys) != 0) lstrcatA(text, KeysKept);
+  if ((left & UninstallEntry) != 0) lstrcatA(text, EntryKept);
+  if ((left & Uninstaller) != 0) {
+    lstrcatA(text, UninstallerKept);
   } else {
-    lstrcatA(text, kRunAgain);
+    lstrcatA(text, RunAgain);
   }
   Report(quiet, text, MB_ICONERROR);
 }
@@ -108,23 +108,23 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
     break;
   }
   bool quiet = command.mode == uninstall::Mode::Quiet;
-  if (!quiet && MessageBoxA(nullptr, kConfirm, kTitle,
+  if (!quiet && MessageBoxA(nullptr, Confirm, Title,
                             MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDYES) {
     return 0;
   }
 
   uninstall::Installation installation;
   if (!uninstall::FindInstallation(&installation)) {
-    Report(quiet, kNoInstallation, MB_ICONERROR);
+    Report(quiet, NoInstallation, MB_ICONERROR);
     return 1;
   }
   // The setting comes first: while it cannot be restored, the backup and everything else stay
   // as they are.
   if (uninstall::RestoreScreenSaverSetting(installation) == uninstall::SettingResult::Failed) {
-    Report(quiet, kSettingFailed, MB_ICONERROR);
+    Report(quiet, SettingFailed, MB_ICONERROR);
     return 1;
   }
   unsigned left = Uninstall(installation);
   ReportOutcome(quiet, left);
-  return (left & ~kFileAtRestart) == 0 ? 0 : 1;
+  return (left & ~FileAtRestart) == 0 ? 0 : 1;
 }

@@ -1,4 +1,4 @@
-#include "common/product_names.h"
+#include "foundation/product_names.h"
 #include "uninstall/steps.h"
 
 namespace uninstall {
@@ -39,13 +39,11 @@ bool DeleteIfEmpty(HKEY parent, const char* path) {
 } // namespace
 
 bool RemoveProductKeys() {
-  return Gone(DeleteTree(HKEY_CURRENT_USER, payload::kBackupKeyPath)) &&
-         DeleteIfEmpty(HKEY_CURRENT_USER, payload::kProductKeyPath) &&
-         DeleteIfEmpty(HKEY_CURRENT_USER, payload::kMakerKeyPath);
+  return Gone(DeleteTree(HKEY_CURRENT_USER, BackupKeyPath)) &&
+         DeleteIfEmpty(HKEY_CURRENT_USER, ProductKeyPath) &&
+         DeleteIfEmpty(HKEY_CURRENT_USER, MakerKeyPath);
 }
 
-bool RemoveUninstallEntry() {
-  return Gone(DeleteTree(HKEY_LOCAL_MACHINE, payload::kUninstallKeyPath));
-}
+bool RemoveUninstallEntry() { return Gone(DeleteTree(HKEY_LOCAL_MACHINE, UninstallKeyPath)); }
 
 } // namespace uninstall

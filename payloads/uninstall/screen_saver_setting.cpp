@@ -1,4 +1,4 @@
-#include "common/product_names.h"
+#include "foundation/product_names.h"
 #include "uninstall/setting_match.h"
 #include "uninstall/steps.h"
 
@@ -7,11 +7,10 @@ namespace uninstall {
 namespace {
 
 // Longer than any path the system accepts for a screen saver.
-constexpr DWORD kSettingCapacity = 1024;
+constexpr DWORD SettingCapacity = 1024;
 
 bool IsOurs(const char* setting, const Installation& installation) {
-  return NamesScreenSaver(setting, payload::kScreenSaverFileName,
-                          installation.screenSaverShortName);
+  return NamesScreenSaver(setting, ScreenSaverFileName, installation.screenSaverShortName);
 }
 
 // The Backup key's default value; "" when the key or the value is missing, which means that
@@ -19,10 +18,10 @@ bool IsOurs(const char* setting, const Installation& installation) {
 bool ReadBackup(char* value) {
   value[0] = '\0';
   HKEY key;
-  LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, payload::kBackupKeyPath, 0, KEY_QUERY_VALUE, &key);
+  LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, BackupKeyPath, 0, KEY_QUERY_VALUE, &key);
   if (result == ERROR_FILE_NOT_FOUND) return true;
   if (result != ERROR_SUCCESS) return false;
-  DWORD type = 0, size = kSettingCapacity - 1;
+  DWORD type = 0, size = SettingCapacity - 1;
   result = RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
   RegCloseKey(key);
   if (result == ERROR_FILE_NOT_FOUND) {
@@ -36,16 +35,16 @@ bool ReadBackup(char* value) {
 
 SettingResult RestoreInRegistry(const Installation& installation) {
   HKEY desktop;
-  LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, payload::kDesktopKeyPath, 0,
-                              KEY_QUERY_VALUE | KEY_SET_VALUE, &desktop);
+  LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, DesktopKeyPath, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                              &desktop);
   if (result == ERROR_FILE_NOT_FOUND) return SettingResult::LeftAlone;
   if (result != ERROR_SUCCESS) return SettingResult::Failed;
 
-  char current[kSettingCapacity], backup[kSettingCapacity];
-  DWORD type = 0, size = kSettingCapacity - 1;
+  char current[SettingCapacity], backup[SettingCapacity];
+  DWORD type = 0, size = SettingCapacity - 1;
   SettingResult outcome = SettingResult::LeftAlone;
   // A value that is missing, too long or not text cannot name our file.
-  if (RegQueryValueExA(desktop, payload::kScreenSaverValue, nullptr, &type,
+  if (RegQueryValueExA(desktop, ScreenSaverValueName, nullptr, &type,
                        reinterpret_cast<BYTE*>(current), &size) == ERROR_SUCCESS &&
       (type == REG_SZ || type == REG_EXPAND_SZ)) {
     current[size] = '\0';
@@ -53,11 +52,11 @@ SettingResult RestoreInRegistry(const Installation& installation) {
       outcome = SettingResult::Failed;
       if (ReadBackup(backup)) {
         if (backup[0] == '\0') {
-          result = RegDeleteValueA(desktop, payload::kScreenSaverValue);
+          result = RegDeleteValueA(desktop, ScreenSaverValueName);
           if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND) {
             outcome = SettingResult::Restored;
           }
-        } else if (RegSetValueExA(desktop, payload::kScreenSaverValue, 0, REG_SZ,
+        } else if (RegSetValueExA(desktop, ScreenSaverValueName, 0, REG_SZ,
                                   reinterpret_cast<const BYTE*>(backup),
                                   static_cast<DWORD>(lstrlenA(backup) + 1)) == ERROR_SUCCESS) {
           outcome = SettingResult::Restored;
@@ -70,18 +69,17 @@ SettingResult RestoreInRegistry(const Installation& installation) {
 }
 
 SettingResult RestoreInSystemIni(const Installation& installation) {
-  char current[kSettingCapacity], backup[kSettingCapacity];
-  GetPrivateProfileStringA(payload::kBootSection, payload::kScreenSaverValue, "", current,
-                           kSettingCapacity, payload::kSystemIni);
+  char current[SettingCapacity], backup[SettingCapacity];
+  GetPrivateProfileStringA(BootSection, ScreenSaverValueName, "", current, SettingCapacity,
+                           SystemIniFileName);
   if (!IsOurs(current, installation)) return SettingResult::LeftAlone;
   if (!ReadBackup(backup)) return SettingResult::Failed;
   // An empty value, not a missing key: the 95/98 family keeps the key and reads "" as none.
-  if (!WritePrivateProfileStringA(payload::kBootSection, payload::kScreenSaverValue, backup,
-                                  payload::kSystemIni)) {
+  if (!WritePrivateProfileStringA(BootSection, ScreenSaverValueName, backup, SystemIniFileName)) {
     return SettingResult::Failed;
   }
   // The 95/98 family caches profile files; this writes the cache out.
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr, payload::kSystemIni);
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, SystemIniFileName);
   return SettingResult::Restored;
 }
 

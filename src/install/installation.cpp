@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "foundation/platform_family.h"
+#include "foundation/product_names.h"
 #include "install/payload_archive.h"
 #include "install/restore_log.h"
 #include "install/screen_saver_activation.h"
@@ -10,7 +11,6 @@
 
 namespace {
 
-constexpr char ScreenSaverFileName[] = "Zembrino's Screen Saver.scr";
 // The 95/98 family keeps screen savers in the system subdirectory of the Windows directory.
 constexpr char Win9xSubdirectory[] = "system\\";
 // Opens the Display settings at their screen saver page. The program is named by its full path:

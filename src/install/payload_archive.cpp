@@ -4,6 +4,7 @@
 
 #include <zlib.h>
 
+#include "foundation/loaded_resource.h"
 #include "install/product.h"
 
 namespace {
@@ -21,19 +22,6 @@ std::uint32_t AdlerStart() { return static_cast<std::uint32_t>(adler32(0L, Z_NUL
 std::uint32_t AddToAdler(std::uint32_t sum, const BYTE* bytes, DWORD count) {
   return static_cast<std::uint32_t>(adler32(sum, bytes, count));
 }
-
-// Releases a payload's resource when its record is done with, whether the extraction
-// succeeded, failed or was left by an exception, so that no record leaves a resource loaded.
-class LoadedResource {
-public:
-  explicit LoadedResource(HGLOBAL handle) : Handle(handle) {}
-  ~LoadedResource() { sys::FreeResource(Handle); }
-  LoadedResource(const LoadedResource&) = delete;
-  LoadedResource& operator=(const LoadedResource&) = delete;
-
-private:
-  HGLOBAL Handle;
-};
 
 } // namespace
 

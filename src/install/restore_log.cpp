@@ -16,8 +16,6 @@ enum RecordType : std::uint8_t { EndOfLog = 0, RegistryValue = 1, ProfileEntry =
 constexpr int TextRoom = 1024;
 constexpr std::int32_t MaxTextLength = TextRoom - 1;
 
-constexpr char ProfileFileName[] = "system.ini";
-
 struct RecordBuffers {
   char SubKey[TextRoom];
   char ValueName[TextRoom];
@@ -84,7 +82,7 @@ void ReplayProfileEntry(FileReader& log, RecordBuffers& buffers) {
   // An empty value removes the entry.
   const bool remove = ReadOptionalText(buffers.IniValue, log) == 0;
   sys::WritePrivateProfileStringA(buffers.Section, buffers.Key, remove ? nullptr : buffers.IniValue,
-                                  ProfileFileName);
+                                  SystemIniFileName);
 }
 
 // Applies each record as soon as it has been read whole.

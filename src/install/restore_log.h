@@ -4,14 +4,13 @@
 
 #include <cstddef>
 
+#include "foundation/product_names.h"
 #include "foundation/zstring.h"
 
 class FileReader;
 
 // The log does not match its format: a short read, a length out of range, a wrong format byte.
 class EFile {};
-
-inline constexpr char RestoreLogFileName[] = "zmsaveru.log";
 
 // Applies the log in installDir (which ends in a backslash) record by record, then deletes it.
 // A missing or malformed log is not an error: whatever came before the fault stays applied.

@@ -8,12 +8,6 @@
 
 namespace {
 
-// The NT family keeps the setting in the registry, the 95/98 family in system.ini.
-constexpr char DesktopKeyPath[] = "Control Panel\\Desktop";
-constexpr char ProfileFileName[] = "system.ini";
-constexpr char ProfileSection[] = "boot";
-constexpr char SettingName[] = "scrnsave.exe";
-
 // A longer previous setting is treated as none, on both families.
 constexpr int MaxSettingLength = 2048;
 
@@ -34,9 +28,9 @@ void ReplaceRegistrySetting(ZRegKey& backup, const ZString& screenSaverPath) {
     return;
   }
   ZString previous;
-  if (desktop->QueryString(SettingName, previous, MaxSettingLength))
+  if (desktop->QueryString(ScreenSaverValueName, previous, MaxSettingLength))
     BackUpPreviousSetting(backup, previous, screenSaverPath);
-  desktop->SetString(SettingName, screenSaverPath);
+  desktop->SetString(ScreenSaverValueName, screenSaverPath);
   desktop->Close();
 }
 
@@ -46,11 +40,11 @@ void ReplaceProfileSetting(ZRegKey& backup, const ZString& screenSaverPath) {
   constexpr DWORD room = MaxSettingLength + 2;
   ZString previous;
   const DWORD length = sys::GetPrivateProfileStringA(
-      ProfileSection, SettingName, "", previous.GetBuffer(room - 1), room, ProfileFileName);
+      BootSection, ScreenSaverValueName, "", previous.GetBuffer(room - 1), room, SystemIniFileName);
   previous.ReleaseBuffer(length <= MaxSettingLength ? static_cast<int>(length) : 0);
   BackUpPreviousSetting(backup, previous, screenSaverPath);
-  sys::WritePrivateProfileStringA(ProfileSection, SettingName, screenSaverPath.CStr(),
-                                  ProfileFileName);
+  sys::WritePrivateProfileStringA(BootSection, ScreenSaverValueName, screenSaverPath.CStr(),
+                                  SystemIniFileName);
 }
 
 } // namespace

@@ -3,12 +3,11 @@
 #include <optional>
 
 #include "foundation/platform.h"
+#include "foundation/product_names.h"
 #include "foundation/regkey.h"
 
 namespace {
 
-constexpr char DisplayNameValue[] = "DisplayName";
-constexpr char UninstallStringValue[] = "UninstallString";
 constexpr char ProductDisplayName[] = "Zembrino's Screen Saver";
 // An older entry is the maker's only when its display name starts with this word, case as written.
 constexpr char MakerWord[] = "Zembrino";
@@ -23,7 +22,7 @@ void RemoveOlderEntry(ZRegKey& localMachine) {
     return;
   }
   ZString name;
-  const bool makers = older->QueryString(DisplayNameValue, name, MaxDisplayNameLength) &&
+  const bool makers = older->QueryString(DisplayNameValueName, name, MaxDisplayNameLength) &&
                       name.Left(MakerWordLength).Equals(MakerWord);
   // Closed before the tree goes, so that no handle of ours points into it.
   older->Close();
@@ -55,7 +54,7 @@ void RegisterUninstall(const ZString& installDir) {
   } catch (const ZRegKey::ECreate&) {
     return;
   }
-  entry->SetString(DisplayNameValue, ProductDisplayName);
-  entry->SetString(UninstallStringValue, UninstallCommand(installDir));
+  entry->SetString(DisplayNameValueName, ProductDisplayName);
+  entry->SetString(UninstallStringValueName, UninstallCommand(installDir));
   entry->Close();
 }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "foundation/loaded_resource.h"
 #include "foundation/zstring.h"
 #include "install/installation.h"
 #include "install/payload_archive.h"
@@ -18,18 +19,6 @@ namespace {
 // The module whose resources hold the archive, as the frame put it into this page's record;
 // kept from the page's creation for the installation on Finish.
 HINSTANCE ArchiveInstance = nullptr;
-
-// Releases a loaded archive resource when it goes, also when an exception passes.
-class LoadedResource {
-public:
-  explicit LoadedResource(HGLOBAL loaded) : Loaded(loaded) {}
-  LoadedResource(const LoadedResource&) = delete;
-  LoadedResource& operator=(const LoadedResource&) = delete;
-  ~LoadedResource() { sys::FreeResource(Loaded); }
-
-private:
-  HGLOBAL Loaded;
-};
 
 std::uint32_t CurrentButtons(HWND page) {
   return AgreementButtons(IsButtonChecked(page, IDC_ACCEPT));

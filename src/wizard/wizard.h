@@ -1,6 +1,7 @@
 // A classic property-sheet wizard built from a list of pages and run modally.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "foundation/platform.h"
@@ -27,27 +28,16 @@ protected:
 
 // The page and header records in their first versions (40 bytes each in a 32-bit program), which
 // every comctl32 reads. Today's PROPSHEETPAGEA is larger, and the sheet steps through the page
-// array by each record's dwSize, so the array must be of the first-version type.
+// array by each record's dwSize, so the array must be of the first-version type. The header is
+// the platform's own, told by its dwSize (PROPSHEETHEADERA_V1_SIZE) to be read as the first
+// version.
 using WizardPageRecord = PROPSHEETPAGEA_V1;
-
-struct WizardHeaderRecord {
-  DWORD dwSize;
-  DWORD dwFlags;
-  HWND hwndParent;
-  HINSTANCE hInstance;
-  LPCSTR pszIcon;
-  LPCSTR pszCaption;
-  UINT nPages;
-  // The platform's record shares this field with a pointer (the start page by title).
-  alignas(LPCSTR) UINT nStartPage;
-  const WizardPageRecord* ppsp;
-  PFNPROPSHEETCALLBACK pfnCallback;
-};
 
 // The shipped program is 32-bit; a 64-bit build's records hold the same fields at 64-bit sizes.
 #ifndef _WIN64
 static_assert(sizeof(WizardPageRecord) == 40);
-static_assert(sizeof(WizardHeaderRecord) == 40);
+// PROPSHEETHEADERA_V1_SIZE is this sum, spelled in a way no constant expression allows.
+static_assert(offsetof(PROPSHEETHEADERA, pfnCallback) + sizeof(PFNPROPSHEETCALLBACK) == 40);
 #endif
 
 // The header flags of every wizard this frame builds: a page array, wizard buttons, no Apply.
@@ -68,7 +58,7 @@ public:
 
   // Fills one record per page, in order, and the header that points at them; Run hands these
   // to the platform. records must stay alive while the header is in use.
-  WizardHeaderRecord BuildRecords(int startPage, std::vector<WizardPageRecord>& records) const;
+  PROPSHEETHEADERA BuildRecords(int startPage, std::vector<WizardPageRecord>& records) const;
 
 private:
   std::vector<WizardPage*> Pages;

@@ -1,10 +1,9 @@
 # The end-to-end cases, one function each (case_<name>). Sourced by run-case after driver.sh.
 
-readonly saver_file="Zembrino's Screen Saver.scr"
-readonly uninstaller_file=zmsaveru.exe
-readonly backup_key="Software\\Zembrino\\Zembrino's Screen Saver\\Backup"
-readonly desktop_key='Control Panel\Desktop'
-readonly uninstall_key="SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zembrino's Screen Saver"
+# saver_file, uninstaller_file, backup_key, desktop_key and uninstall_key: the product's names,
+# written by the build from the programs' own header.
+# shellcheck source=/dev/null
+source "${ZM_PRODUCT_NAMES:?made by the build}"
 # What another screen saver left as the setting before the installer ever ran.
 readonly previous_setting='C:\WINDOWS\SYSTEM32\OTHER.SCR'
 # 2000-09-13 12:00:00 UTC, whatever the day of the installation.
@@ -115,7 +114,7 @@ expect_installed() {
     "$(probe reg-get HKCU "$backup_key" || true)"
   expect "uninstall DisplayName" "Zembrino's Screen Saver" \
     "$(probe reg-get HKLM "$uninstall_key" DisplayName)"
-  expect "uninstall UninstallString" "${dir}zmsaveru.exe" \
+  expect "uninstall UninstallString" "${dir}${uninstaller_file}" \
     "$(probe reg-get HKLM "$uninstall_key" UninstallString)"
   launched_display_settings || fail "the Display settings were not opened"
 }

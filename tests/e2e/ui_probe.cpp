@@ -21,25 +21,15 @@
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
 #include "support/time_factor.h"
 
 namespace {
 
-const char kSheetTitle[] = "Zembrino's Screen Saver Installer";
-
-// The sheet's own buttons.
-const int kBackId = 0x3023;
-const int kNextId = 0x3024;
-const int kFinishId = 0x3025;
-
-// Page controls.
-const int kLicenseTextId = 1010;
-const int kWelcomeTextId = 1020;
-const int kAcceptId = 1021;
-const int kRejectId = 1022;
+const char SheetTitle[] = "Zembrino's Screen Saver Installer";
 
 // The static control that holds a message box's text.
-const int kBoxTextId = 0xFFFF;
+const int BoxTextId = 0xFFFF;
 
 using State = std::map<std::string, std::string>;
 
@@ -133,7 +123,7 @@ bool CurrentPage(HWND sheet, HWND* page) {
 }
 
 bool IsSheet(HWND window) {
-  return WindowText(window) == kSheetTitle && GetDlgItem(window, kBackId) != nullptr;
+  return WindowText(window) == SheetTitle && GetDlgItem(window, IDC_SHEET_BACK) != nullptr;
 }
 
 State ReadState() {
@@ -150,29 +140,29 @@ State ReadState() {
     GetWindowThreadProcessId(sheet, &sheetProcess);
     state["sheet.at"] = Centre(sheet);
     state["sheet.geometry"] = Geometry(sheet);
-    DescribeControl(state, "back", GetDlgItem(sheet, kBackId));
-    DescribeControl(state, "next", GetDlgItem(sheet, kNextId));
-    DescribeControl(state, "finish", GetDlgItem(sheet, kFinishId));
-    DescribeControl(state, "cancel", GetDlgItem(sheet, IDCANCEL));
+    DescribeControl(state, "back", GetDlgItem(sheet, IDC_SHEET_BACK));
+    DescribeControl(state, "next", GetDlgItem(sheet, IDC_SHEET_NEXT));
+    DescribeControl(state, "finish", GetDlgItem(sheet, IDC_SHEET_FINISH));
+    DescribeControl(state, "cancel", GetDlgItem(sheet, IDC_SHEET_CANCEL));
     HWND page = nullptr;
     if (!CurrentPage(sheet, &page)) {
       state["page"] = "busy";
-    } else if (page && GetDlgItem(page, kWelcomeTextId)) {
+    } else if (page && GetDlgItem(page, IDC_WELCOME_TEXT)) {
       state["page"] = "welcome";
       state["page.at"] = Centre(page);
-      state["welcome.text"] = Escaped(WindowText(GetDlgItem(page, kWelcomeTextId)));
-    } else if (page && GetDlgItem(page, kLicenseTextId)) {
+      state["welcome.text"] = Escaped(WindowText(GetDlgItem(page, IDC_WELCOME_TEXT)));
+    } else if (page && GetDlgItem(page, IDC_LICENSE_TEXT)) {
       state["page"] = "agreement";
       state["page.at"] = Centre(page);
-      HWND accept = GetDlgItem(page, kAcceptId);
-      HWND reject = GetDlgItem(page, kRejectId);
+      HWND accept = GetDlgItem(page, IDC_ACCEPT);
+      HWND reject = GetDlgItem(page, IDC_REJECT);
       DescribeControl(state, "accept", accept);
       DescribeControl(state, "reject", reject);
-      state["accept.checked"] = IsDlgButtonChecked(page, kAcceptId) == BST_CHECKED ? "1" : "0";
-      state["reject.checked"] = IsDlgButtonChecked(page, kRejectId) == BST_CHECKED ? "1" : "0";
+      state["accept.checked"] = IsDlgButtonChecked(page, IDC_ACCEPT) == BST_CHECKED ? "1" : "0";
+      state["reject.checked"] = IsDlgButtonChecked(page, IDC_REJECT) == BST_CHECKED ? "1" : "0";
       // An edit control's text lives in its own process: ask the control itself.
       DWORD_PTR length = 0;
-      SendMessageTimeoutA(GetDlgItem(page, kLicenseTextId), WM_GETTEXTLENGTH, 0, 0,
+      SendMessageTimeoutA(GetDlgItem(page, IDC_LICENSE_TEXT), WM_GETTEXTLENGTH, 0, 0,
                           SMTO_ABORTIFHUNG, Patience(2000), &length);
       state["license.length"] = std::to_string(length);
     } else {
@@ -192,7 +182,7 @@ State ReadState() {
   state["box"] = box ? "present" : "none";
   if (box) {
     state["box.title"] = Escaped(WindowText(box));
-    state["box.text"] = Escaped(WindowText(GetDlgItem(box, kBoxTextId)));
+    state["box.text"] = Escaped(WindowText(GetDlgItem(box, BoxTextId)));
     state["box.at"] = Centre(box);
     HWND owner = GetWindow(box, GW_OWNER);
     state["box.owned"] = owner ? "1" : "0";

@@ -23,28 +23,29 @@ void DeleteRegistryValue(HKEY root, const std::string& path, const char* name) {
 
 std::string ProfileText(const char* section, const char* key) {
   std::vector<char> buffer(8192);
-  DWORD length = sys::GetPrivateProfileStringA(section, key, MissingText, buffer.data(),
-                                               static_cast<DWORD>(buffer.size()), SystemIni);
+  DWORD length =
+      sys::GetPrivateProfileStringA(section, key, MissingText, buffer.data(),
+                                    static_cast<DWORD>(buffer.size()), SystemIniFileName);
   return std::string(buffer.data(), length);
 }
 
 void SetProfileText(const char* section, const char* key, const std::string& value) {
-  sys::WritePrivateProfileStringA(section, key, value.c_str(), SystemIni);
+  sys::WritePrivateProfileStringA(section, key, value.c_str(), SystemIniFileName);
 }
 
 void DeleteProfileEntry(const char* section, const char* key) {
-  sys::WritePrivateProfileStringA(section, key, nullptr, SystemIni);
+  sys::WritePrivateProfileStringA(section, key, nullptr, SystemIniFileName);
 }
 
 void ClearEngineState() {
   DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Zembrino");
-  DeleteRegistryValue(HKEY_CURRENT_USER, DesktopKey, SettingName);
-  DeleteProfileEntry("boot", SettingName);
+  DeleteRegistryValue(HKEY_CURRENT_USER, DesktopKeyPath, ScreenSaverValueName);
+  DeleteProfileEntry(BootSection, ScreenSaverValueName);
   DeleteRegistryTree(HKEY_LOCAL_MACHINE, OldUninstallKeyPath);
   DeleteRegistryTree(HKEY_LOCAL_MACHINE, UninstallKeyPath);
 #ifndef _WIN32
   HKEY desktop = nullptr;
-  if (sys::RegCreateKeyA(HKEY_CURRENT_USER, DesktopKey, &desktop) == ERROR_SUCCESS)
+  if (sys::RegCreateKeyA(HKEY_CURRENT_USER, DesktopKeyPath, &desktop) == ERROR_SUCCESS)
     sys::RegCloseKey(desktop);
 #endif
 }
@@ -88,13 +89,13 @@ void UseWin9xFamily() {
 }
 
 std::string Setting(bool nt) {
-  return nt ? RegistryText(HKEY_CURRENT_USER, DesktopKey, SettingName)
-            : ProfileText("boot", SettingName);
+  return nt ? RegistryText(HKEY_CURRENT_USER, DesktopKeyPath, ScreenSaverValueName)
+            : ProfileText(BootSection, ScreenSaverValueName);
 }
 
 void SetSetting(bool nt, const std::string& value) {
   if (nt)
-    SetRegistryString(HKEY_CURRENT_USER, DesktopKey, SettingName, value);
+    SetRegistryString(HKEY_CURRENT_USER, DesktopKeyPath, ScreenSaverValueName, value);
   else
-    SetProfileText("boot", SettingName, value);
+    SetProfileText(BootSection, ScreenSaverValueName, value);
 }

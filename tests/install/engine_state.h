@@ -8,10 +8,8 @@
 
 #include "foundation/platform.h"
 #include "foundation/platform_hooks.h"
+#include "foundation/product_names.h"
 
-inline constexpr char SystemIni[] = "system.ini";
-inline constexpr char DesktopKey[] = "Control Panel\\Desktop";
-inline constexpr char SettingName[] = "scrnsave.exe";
 inline constexpr char MissingText[] = "(missing)";
 
 // A REG_SZ value without its NUL, MissingText when the key or the value is missing. A value of

@@ -8,6 +8,7 @@
 
 #include "archive_fixture.h"
 #include "foundation/platform_hooks.h"
+#include "foundation/product_names.h"
 #include "install/product.h"
 #include "support/message_boxes.h"
 #include "support/test_machine.h"
@@ -16,8 +17,6 @@ namespace {
 
 const HWND Owner = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(0x4711));
 constexpr char OldScreenSaver[] = "Zembrino's Screensaver.scr";
-constexpr char ScreenSaver[] = "Zembrino's Screen Saver.scr";
-constexpr char Uninstaller[] = "zmsaveru.exe";
 
 void CheckExtracted(const std::string& path, const char* original) {
   CAPTURE(path);
@@ -48,8 +47,8 @@ TEST_CASE("ExtractPayloads writes every payload after deleting the old screen sa
   REQUIRE_FALSE(sys::hooks::Calls().empty());
   CHECK(sys::hooks::Calls().front().name == "DeleteFileA");
   CHECK_FALSE(FileExists(dir + OldScreenSaver));
-  CheckExtracted(dir + ScreenSaver, "screensaver.bin");
-  CheckExtracted(dir + Uninstaller, "uninstaller.bin");
+  CheckExtracted(dir + ScreenSaverFileName, "screensaver.bin");
+  CheckExtracted(dir + UninstallerFileName, "uninstaller.bin");
   CheckNothingLeftLoaded();
 }
 
@@ -113,9 +112,9 @@ TEST_CASE("ExtractPayloads stops at the first payload that fails, with the messa
     const std::string dir = NewScratchDirectory();
     HANDLE other = INVALID_HANDLE_VALUE;
     if (c.targetHeldOpen) {
-      WriteFileBytes(dir + Uninstaller, "held open");
-      other = sys::CreateFileA((dir + Uninstaller).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+      WriteFileBytes(dir + UninstallerFileName, "held open");
+      other = sys::CreateFileA((dir + UninstallerFileName).c_str(), GENERIC_READ, 0, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
       REQUIRE(other != INVALID_HANDLE_VALUE);
     }
     if (c.failingWrite > 0) sys::hooks::FailNth("WriteFile", c.failingWrite);
@@ -132,16 +131,16 @@ TEST_CASE("ExtractPayloads stops at the first payload that fails, with the messa
       CHECK(boxes[0].text == archiveError);
     } else {
       CHECK(boxes[0].title == "File copy error");
-      CHECK(boxes[0].text == "Fatal error: could not copy " + dir + Uninstaller + ".");
+      CHECK(boxes[0].text == "Fatal error: could not copy " + dir + UninstallerFileName + ".");
     }
     CHECK(CallCount("FindResourceA") == 2);
     CheckNothingLeftLoaded();
-    CheckExtracted(dir + ScreenSaver, "screensaver.bin");
+    CheckExtracted(dir + ScreenSaverFileName, "screensaver.bin");
     if (c.targetHeldOpen) {
       sys::CloseHandle(other);
-      CHECK(ReadFileBytes(dir + Uninstaller) == "held open");
+      CHECK(ReadFileBytes(dir + UninstallerFileName) == "held open");
     } else {
-      CHECK_FALSE(FileExists(dir + Uninstaller));
+      CHECK_FALSE(FileExists(dir + UninstallerFileName));
     }
   }
 }

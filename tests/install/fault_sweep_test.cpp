@@ -19,6 +19,7 @@
 
 #include "SEQUENCE_archive.h"
 #include "foundation/platform_hooks.h"
+#include "foundation/product_names.h"
 #include "install/engine_state.h"
 #include "install/installation.h"
 #include "install/payload_archive.h"
@@ -42,12 +43,9 @@ constexpr char TestSection[] = "ZembrinoTests";
 
 // Snapshot items, named as TakeSnapshot names them; a pattern matches every item containing it.
 constexpr char Everything[] = "";
-constexpr char Log[] = "zmsaveru.log";
 constexpr char LogValue[] = "ZembrinoTests [Restored]";
 constexpr char LogEntry[] = "ini:[ZembrinoTests] Restored";
 constexpr char OlderFile[] = "Zembrino's Screensaver.scr";
-constexpr char ScreenSaverFile[] = "Zembrino's Screen Saver.scr";
-constexpr char UninstallerFile[] = "zmsaveru.exe";
 constexpr char BackupKeys[] = "HKEY_CURRENT_USER\\Software\\Zembrino\\";
 constexpr char BackupValue[] = "Backup []";
 constexpr char RegistrySetting[] = "Desktop [scrnsave.exe]";
@@ -130,18 +128,18 @@ Outcome ArchiveError(const char* file, std::vector<const char*> notDone) {
 
 Outcome ScreenSaverArchiveError(Family, const std::string&) {
   return ArchiveError("archive error at the screen saver",
-                      Plus(AfterExtraction(), {ScreenSaverFile, UninstallerFile}));
+                      Plus(AfterExtraction(), {ScreenSaverFileName, UninstallerFileName}));
 }
 
 Outcome UninstallerArchiveError(Family, const std::string&) {
   return ArchiveError("archive error at the uninstaller",
-                      Plus(AfterExtraction(), {UninstallerFile}));
+                      Plus(AfterExtraction(), {UninstallerFileName}));
 }
 
 Outcome ScreenSaverCopyError(Family, const std::string& dir) {
   return {"copy error at the screen saver",
-          {{CopyError(dir, ScreenSaverFile), "File copy error"}},
-          Plus(AfterExtraction(), {ScreenSaverFile, UninstallerFile}),
+          {{CopyError(dir, ScreenSaverFileName), "File copy error"}},
+          Plus(AfterExtraction(), {ScreenSaverFileName, UninstallerFileName}),
           {},
           {},
           false,
@@ -150,8 +148,8 @@ Outcome ScreenSaverCopyError(Family, const std::string& dir) {
 
 Outcome UninstallerCopyError(Family, const std::string& dir) {
   return {"copy error at the uninstaller",
-          {{CopyError(dir, UninstallerFile), "File copy error"}},
-          Plus(AfterExtraction(), {UninstallerFile}),
+          {{CopyError(dir, UninstallerFileName), "File copy error"}},
+          Plus(AfterExtraction(), {UninstallerFileName}),
           {},
           {},
           false,
@@ -175,8 +173,8 @@ Outcome NoShortPath(Family, const std::string&) {
 Outcome InstallsIntoSystemFolder(Family, const std::string&) {
   return {"installs into the 95/98 folder",
           {},
-          {Log, LogValue, LogEntry, OlderFile, "WINDOWS\\Zembrino's Screen Saver.scr",
-           "WINDOWS\\zmsaveru.exe"},
+          {RestoreLogFileName, LogValue, LogEntry, OlderFile,
+           "WINDOWS\\Zembrino's Screen Saver.scr", "WINDOWS\\zmsaveru.exe"},
           {},
           {RegistrySetting, NewEntryCommand, "system\\Zembrino's Screen Saver.scr",
            "system\\zmsaveru.exe"}};
@@ -201,11 +199,11 @@ const Rule Rules[] = {
     {"GetVersionExA", "", SettingInProfile, 2, true},
     {"GetVersionExA", "", NoEffect, 0, false, true},
     // The restore log.
-    {"CreateFileA", Log,
+    {"CreateFileA", RestoreLogFileName,
      [](Family, const std::string&) {
        return Missing("the log is not read, but deleted", {LogValue, LogEntry});
      }},
-    {"ReadFile", Log,
+    {"ReadFile", RestoreLogFileName,
      [](Family, const std::string&) {
        return MayMiss("the replay stops early, the log is deleted", {LogValue, LogEntry});
      }},
@@ -224,8 +222,8 @@ const Rule Rules[] = {
      }},
     // After the older file's rule: the log stays the last file opened, so its name is in the
     // context of every later call.
-    {"DeleteFileA", Log,
-     [](Family, const std::string&) { return Missing("the log stays", {Log}); }},
+    {"DeleteFileA", RestoreLogFileName,
+     [](Family, const std::string&) { return Missing("the log stays", {RestoreLogFileName}); }},
     {"FindResourceA", "res=IDR_00", ScreenSaverArchiveError},
     {"SizeofResource", "res=IDR_00", ScreenSaverArchiveError},
     {"LoadResource", "res=IDR_00", ScreenSaverArchiveError},
@@ -242,8 +240,11 @@ const Rule Rules[] = {
     // Its result is not looked at: the file is whole, only not stamped.
     {"SetFileTime", "",
      [](Family, const std::string&) {
-       return Outcome{
-           "a payload keeps the current time", {}, {}, {}, {ScreenSaverFile, UninstallerFile}};
+       return Outcome{"a payload keeps the current time",
+                      {},
+                      {},
+                      {},
+                      {ScreenSaverFileName, UninstallerFileName}};
      }},
     // Fails only for a handle that is not open, which the engine never passes; the emulation's
     // injected failure would keep the payload open for good, as no real system does.
@@ -447,8 +448,8 @@ Run Install(Family family, const std::string& failName = "", int failNth = 0) {
   const HINSTANCE instance = sys::host::AddModule();
   RegisterSequenceArchive(instance);
   const std::string dir = family == Family::NT ? WindowsDir : Win9xDir;
-  SetRegistryString(HKEY_CURRENT_USER, DesktopKey, SettingName, OtherSaver);
-  SetProfileText("boot", SettingName, OtherSaver);
+  SetRegistryString(HKEY_CURRENT_USER, DesktopKeyPath, ScreenSaverValueName, OtherSaver);
+  SetProfileText(BootSection, ScreenSaverValueName, OtherSaver);
   SetRegistryString(HKEY_LOCAL_MACHINE, OldUninstallKeyPath, "DisplayName", "Zembrino 1.0");
   SetRegistryString(HKEY_LOCAL_MACHINE, std::string(OldUninstallKeyPath) + "\\Details", "Size",
                     "1");
@@ -483,8 +484,8 @@ void Sweep(Family family) {
   CheckPayloadFiles(true);
   // What a successful installation may change at all.
   const std::vector<const char*> effects = {
-      Log,        LogValue,        LogEntry,   OlderFile, ScreenSaverFile, UninstallerFile,
-      BackupKeys, Setting(family), OlderEntry, NewEntry};
+      RestoreLogFileName,  LogValue,   LogEntry,        OlderFile,  ScreenSaverFileName,
+      UninstallerFileName, BackupKeys, Setting(family), OlderEntry, NewEntry};
   for (const auto& [item, value] : success.after)
     if (ValueIn(success.before, item) != value) CHECK_MESSAGE(Matches(item, effects), item);
   for (const auto& [item, value] : success.before)

@@ -1,13 +1,12 @@
 #include <doctest/doctest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 #include <zlib.h>
 
 #include "SEQUENCE_archive.h"
-#include "foundation/platform_family.h"
 #include "foundation/platform_hooks.h"
+#include "foundation/product_names.h"
 #include "install/engine_state.h"
 #include "install/installation.h"
 #include "install/payload_archive.h"
@@ -23,7 +22,6 @@ namespace {
 
 const HWND Owner = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(0x5150));
 
-constexpr char ScreenSaverName[] = "Zembrino's Screen Saver.scr";
 constexpr char OlderScreenSaverName[] = "Zembrino's Screensaver.scr";
 constexpr char OtherSaver[] = "C:\\OTHER\\OLD.SCR";
 constexpr char NoDirectoryText[] = "Error determining installation directory. Please\n"
@@ -145,7 +143,7 @@ struct InstallationFixture : MachineFixture {
     for (bool nt : {true, false}) {
       const std::string dir = InstallDirectory(nt);
       for (const char* name :
-           {ScreenSaverName, UninstallerFileName, OlderScreenSaverName, RestoreLogFileName})
+           {ScreenSaverFileName, UninstallerFileName, OlderScreenSaverName, RestoreLogFileName})
         sys::DeleteFileA((dir + name).c_str());
     }
   }
@@ -160,24 +158,6 @@ struct InstallationFixture : MachineFixture {
 
   HINSTANCE Instance = nullptr;
 };
-
-// The family of the machine: under Wine the prefix's, on the emulated machine each in turn.
-bool ChooseFamily() {
-#ifdef _WIN32
-  const bool nt = IsWindowsNT();
-  // Set by the run in the prefix that reports Windows 98, so that it cannot pass as NT.
-  if (std::getenv("ZM_EXPECT_WIN9X")) REQUIRE_FALSE(nt);
-  return nt;
-#else
-  bool nt = true;
-  SUBCASE("NT family") { nt = true; }
-  SUBCASE("95/98 family") {
-    nt = false;
-    sys::host::SetFamily(sys::host::Family::Win9x);
-  }
-  return nt;
-#endif
-}
 
 } // namespace
 
@@ -199,7 +179,7 @@ TEST_SUITE("whole installation") {
     CHECK(Installed(dir, UninstallerEntry()));
     CHECK_FALSE(FileExists(dir + OlderScreenSaverName));
 
-    const std::string shortPath = ShortPath(dir + ScreenSaverName);
+    const std::string shortPath = ShortPath(dir + ScreenSaverFileName);
     REQUIRE_FALSE(shortPath.empty());
 #ifdef _WIN32
     // The setting names the file by a path without blanks.
@@ -229,7 +209,7 @@ TEST_SUITE("whole installation") {
                                    "RegCreateKeyA", "WinExec"});
     CHECK(CallCount(trace, "CreateFileA", dir + RestoreLogFileName) == 1);
     CHECK(CallCount(trace, "DeleteFileA", dir + RestoreLogFileName) == 1);
-    CHECK(CallCount(trace, "GetShortPathNameA", dir + ScreenSaverName) == 1);
+    CHECK(CallCount(trace, "GetShortPathNameA", dir + ScreenSaverFileName) == 1);
   }
 
   TEST_CASE_FIXTURE(InstallationFixture, "a repeated installation keeps the first backup and "
@@ -239,11 +219,11 @@ TEST_SUITE("whole installation") {
     const std::string dir = InstallDirectory(nt);
     SetSetting(nt, OtherSaver);
     Install();
-    const std::string shortPath = ShortPath(dir + ScreenSaverName);
+    const std::string shortPath = ShortPath(dir + ScreenSaverFileName);
     REQUIRE(Setting(nt) == shortPath);
 
     // Between the two runs: the files damaged, the entry changed, the setting in other letter case.
-    WriteFileBytes(dir + ScreenSaverName, "damaged");
+    WriteFileBytes(dir + ScreenSaverFileName, "damaged");
     WriteFileBytes(dir + UninstallerFileName, "damaged");
     SetRegistryString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "UninstallString", "C:\\ELSE.EXE");
     SetRegistryString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "Publisher", "kept");
@@ -275,9 +255,10 @@ TEST_SUITE("whole installation") {
     RestoreLogWriter log;
     log.RegistryValue(LogRootCurrentUser, TestRegistryRoot, "Restored", "yes");
     if (nt)
-      log.RegistryValue(LogRootCurrentUser, DesktopKey, SettingName, "C:\\RESTORED.SCR");
+      log.RegistryValue(LogRootCurrentUser, DesktopKeyPath, ScreenSaverValueName,
+                        "C:\\RESTORED.SCR");
     else
-      log.ProfileEntry("boot", SettingName, "C:\\RESTORED.SCR");
+      log.ProfileEntry(BootSection, ScreenSaverValueName, "C:\\RESTORED.SCR");
     WriteFileBytes(dir + RestoreLogFileName, log.Bytes());
 
     const Trace trace = Install();
@@ -286,7 +267,7 @@ TEST_SUITE("whole installation") {
     CHECK_FALSE(FileExists(dir + RestoreLogFileName));
     CHECK(RegistryText(HKEY_CURRENT_USER, TestRegistryRoot, "Restored") == "yes");
     CHECK(Backup() == "C:\\RESTORED.SCR");
-    CHECK(Setting(nt) == ShortPath(dir + ScreenSaverName));
+    CHECK(Setting(nt) == ShortPath(dir + ScreenSaverFileName));
     CHECK(Installed(dir, ScreenSaverEntry()));
     CHECK(UninstallValue("DisplayName") == "Zembrino's Screen Saver");
     CHECK(LaunchAttempts(trace, nt) == 1);
@@ -368,7 +349,7 @@ TEST_CASE_FIXTURE(InstallationFixture, "NT family: each failure stops exactly wh
        {true, true, true, false, false, false, true, true, true},
        {}},
       {"the Desktop key cannot be opened",
-       [] { sys::hooks::FailWhen("RegOpenKeyExA", DesktopKey); },
+       [] { sys::hooks::FailWhen("RegOpenKeyExA", DesktopKeyPath); },
        {true, true, true, false, true, true, true, true, true},
        {}},
       {"the older uninstall key cannot be opened",
@@ -418,7 +399,7 @@ TEST_CASE_FIXTURE(InstallationFixture, "NT family: each failure stops exactly wh
     CHECK(Installed(dir, ScreenSaverEntry()) == expected.screenSaver);
     CHECK(FileExists(dir + UninstallerFileName) == expected.uninstaller);
     CHECK(Setting(true) ==
-          (expected.settingWritten ? ShortPath(dir + ScreenSaverName) : OtherSaver));
+          (expected.settingWritten ? ShortPath(dir + ScreenSaverFileName) : OtherSaver));
     CHECK(RegistryKeyExists(HKEY_CURRENT_USER, BackupKeyPath) == expected.backupKey);
     CHECK(CallCount(trace, "SystemParametersInfoA") == (expected.switchedOn ? 1 : 0));
     CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, OldUninstallKeyPath) ==
@@ -456,7 +437,7 @@ TEST_CASE_FIXTURE(InstallationFixture, "a failed version query installs as on th
   CHECK(TakeMessageBoxes().empty());
   CHECK(Installed(dir, ScreenSaverEntry()));
   CHECK(Installed(dir, UninstallerEntry()));
-  CHECK(Setting(false) == ShortPath(dir + ScreenSaverName));
+  CHECK(Setting(false) == ShortPath(dir + ScreenSaverFileName));
   CHECK(UninstallValue("UninstallString") == UninstallCommand(dir));
   CHECK(LaunchAttempts(trace, false) == 1);
 }

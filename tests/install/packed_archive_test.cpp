@@ -9,6 +9,7 @@
 #include <zlib.h>
 
 #include "archive_fixture.h"
+#include "foundation/product_names.h"
 #include "support/test_machine.h"
 
 namespace {
@@ -56,8 +57,9 @@ TEST_CASE(
     const char* fileName;
     const char* original;
   };
-  const Expected payloads[] = {{"IDR_00", "Zembrino's Screen Saver.scr", "screensaver.bin"},
-                               {"IDR_01", "zmsaveru.exe", "uninstaller.bin"}};
+  // The build packs them under the names it reads from the programs' header.
+  const Expected payloads[] = {{"IDR_00", ScreenSaverFileName, "screensaver.bin"},
+                               {"IDR_01", UninstallerFileName, "uninstaller.bin"}};
 
   const PayloadEntry* record = FixturePayloadTable;
   for (const Expected& payload : payloads) {

@@ -39,7 +39,7 @@ struct RestoreLogFixture : MachineFixture {
   }
   // The tests' own section goes as a whole.
   ~RestoreLogFixture() {
-    sys::WritePrivateProfileStringA(TestSection, nullptr, nullptr, SystemIni);
+    sys::WritePrivateProfileStringA(TestSection, nullptr, nullptr, SystemIniFileName);
   }
 
   static void ClearProfileSection() {

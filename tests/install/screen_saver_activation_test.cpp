@@ -109,7 +109,7 @@ TEST_CASE_FIXTURE(ActivationFixture, "NT family: the Desktop key is closed befor
                                  "RegSetValueExA", "RegSetValueExA", "RegCloseKey",
                                  "SystemParametersInfoA", "RegCloseKey"});
   CHECK(CallDetails(trace, "RegCreateKeyA") == std::vector<std::string>{BackupKeyPath});
-  CHECK(CallDetails(trace, "RegOpenKeyExA") == std::vector<std::string>{DesktopKey});
+  CHECK(CallDetails(trace, "RegOpenKeyExA") == std::vector<std::string>{DesktopKeyPath});
 #ifndef _WIN32
   CHECK(sys::host::PredefinedRootCloses() == 0);
 #endif
@@ -117,7 +117,7 @@ TEST_CASE_FIXTURE(ActivationFixture, "NT family: the Desktop key is closed befor
 
 TEST_CASE_FIXTURE(ActivationFixture, "NT family: a setting that is not a plain string counts as "
                                      "none and is replaced by one") {
-  SetRegistryValue(HKEY_CURRENT_USER, DesktopKey, SettingName, REG_EXPAND_SZ,
+  SetRegistryValue(HKEY_CURRENT_USER, DesktopKeyPath, ScreenSaverValueName, REG_EXPAND_SZ,
                    std::string("C:\\OTHER\\OLD.SCR\0", 17));
   Activate();
   CHECK(Backup() == MissingText);
@@ -166,7 +166,7 @@ TEST_CASE_FIXTURE(ActivationFixture, "without a backup key nothing changes, not 
 
 TEST_CASE_FIXTURE(ActivationFixture, "NT family: without the Desktop key only the switch is set") {
   SetSetting(true, OtherSaver);
-  sys::hooks::FailWhen("RegOpenKeyExA", DesktopKey);
+  sys::hooks::FailWhen("RegOpenKeyExA", DesktopKeyPath);
   const Trace trace = Activate();
 
   CHECK(RegistryKeyExists(HKEY_CURRENT_USER, BackupKeyPath));
@@ -182,9 +182,9 @@ TEST_CASE_FIXTURE(ActivationFixture, "a setting that cannot be written does not 
     Fresh(nt);
     SetSetting(nt, OtherSaver);
     if (nt)
-      sys::hooks::FailWhen("RegSetValueExA", SettingName);
+      sys::hooks::FailWhen("RegSetValueExA", ScreenSaverValueName);
     else
-      sys::hooks::FailWhen("WritePrivateProfileStringA", SettingName);
+      sys::hooks::FailWhen("WritePrivateProfileStringA", ScreenSaverValueName);
 
     const Trace trace = Activate();
 

@@ -6,9 +6,9 @@
 
 namespace {
 
-constexpr char kPath[] = "C:\\WINDOWS\\SYSTEM\\ZEMBRI~1.SCR";
+constexpr char Path[] = "C:\\WINDOWS\\SYSTEM\\ZEMBRI~1.SCR";
 
-std::string Add(const std::string& text, const char* path = kPath) {
+std::string Add(const std::string& text, const char* path = Path) {
   std::string out(text.size() + 300, '?');
   long length =
       uninstall::AddDeletionAtRestart(text.data(), static_cast<unsigned long>(text.size()), path,
@@ -25,7 +25,7 @@ TEST_CASE("a deletion joins the [rename] section of wininit.ini and keeps every 
     const char* name;
     std::string before, after;
   };
-  const std::string ours = std::string("NUL=") + kPath + "\r\n";
+  const std::string ours = std::string("NUL=") + Path + "\r\n";
   const Case cases[] = {
       {"no file yet", "", "[rename]\r\n" + ours},
       {"no such section", "[other]\r\na=b\r\n", "[other]\r\na=b\r\n[rename]\r\n" + ours},
@@ -47,8 +47,8 @@ TEST_CASE("a deletion joins the [rename] section of wininit.ini and keeps every 
       {"already listed, in another letter case: unchanged",
        "[rename]\r\nnul=c:\\windows\\system\\zembri~1.scr\r\n",
        "[rename]\r\nnul=c:\\windows\\system\\zembri~1.scr\r\n"},
-      {"listed in another section only: added", "[x]\r\nNUL=" + std::string(kPath) + "\r\n",
-       "[x]\r\nNUL=" + std::string(kPath) + "\r\n[rename]\r\n" + ours},
+      {"listed in another section only: added", "[x]\r\nNUL=" + std::string(Path) + "\r\n",
+       "[x]\r\nNUL=" + std::string(Path) + "\r\n[rename]\r\n" + ours},
   };
   for (const Case& c : cases) {
     CHECK_MESSAGE(Add(c.before) == c.after, c.name);
@@ -57,13 +57,13 @@ TEST_CASE("a deletion joins the [rename] section of wininit.ini and keeps every 
 
 TEST_CASE("too small an output buffer is reported, never overrun") {
   const std::string text = "[rename]\r\nNUL=C:\\A.TMP\r\n";
-  const std::string expected = text + "NUL=" + kPath + "\r\n";
+  const std::string expected = text + "NUL=" + Path + "\r\n";
   std::string out(expected.size() + 8, '#');
-  CHECK(uninstall::AddDeletionAtRestart(text.data(), static_cast<unsigned long>(text.size()), kPath,
+  CHECK(uninstall::AddDeletionAtRestart(text.data(), static_cast<unsigned long>(text.size()), Path,
                                         &out[0],
                                         static_cast<unsigned long>(expected.size() - 1)) == -1);
   CHECK(out.substr(expected.size() - 1) == std::string(9, '#'));
-  CHECK(uninstall::AddDeletionAtRestart(text.data(), static_cast<unsigned long>(text.size()), kPath,
+  CHECK(uninstall::AddDeletionAtRestart(text.data(), static_cast<unsigned long>(text.size()), Path,
                                         &out[0], static_cast<unsigned long>(expected.size())) ==
         static_cast<long>(expected.size()));
   CHECK(out.substr(0, expected.size()) == expected);

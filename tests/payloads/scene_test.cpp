@@ -28,8 +28,8 @@ TEST_CASE("the sine approximation is accurate far beyond one turn") {
 TEST_CASE("the star is a closed surface whose faces all point out") {
   Mesh mesh;
   BuildStar(&mesh);
-  REQUIRE(mesh.vertexCount == kMaxVertices);
-  REQUIRE(mesh.faceCount == kMaxFaces);
+  REQUIRE(mesh.vertexCount == MaxVertices);
+  REQUIRE(mesh.faceCount == MaxFaces);
 
   // Closed and consistently wound: every edge is walked once in each direction.
   std::map<std::pair<int, int>, int> walked;
@@ -53,7 +53,7 @@ TEST_CASE("the star is a closed surface whose faces all point out") {
     CHECK(std::fabs(Length(n) - 1) < 1e-4f);
     CHECK_MESSAGE(Dot(n, centre) > 0, "face " << f << " points in");
     CHECK(Dot(n, Cross(b - a, c - a)) > 0);
-    CHECK(face.colour < kPaletteSize);
+    CHECK(face.colour < PaletteSize);
   }
 }
 
@@ -91,10 +91,10 @@ TEST_CASE("every frame draws about half the faces, far to near, inside the windo
     for (unsigned long start : starts) {
       for (unsigned long ms = start; ms < start + 60000; ms += 997) {
         Pose pose = PoseAt(ms);
-        DrawnFace drawn[kMaxFaces];
+        DrawnFace drawn[MaxFaces];
         int count = ComposeFrame(mesh, pose, viewport, drawn);
-        CHECK(count > kMaxFaces / 4);
-        CHECK(count < kMaxFaces * 3 / 4);
+        CHECK(count > MaxFaces / 4);
+        CHECK(count < MaxFaces * 3 / 4);
 
         // The faces turned to the eye are, on the whole, the near ones.
         float allDepth = 0, drawnDepth = 0;

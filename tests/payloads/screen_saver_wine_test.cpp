@@ -7,9 +7,9 @@
 
 namespace {
 
-constexpr DWORD kTimeout = 30000;
-constexpr char kSaverClass[] = "ZembrinoScreenSaver";
-constexpr char kTitle[] = "Zembrino's Screen Saver";
+constexpr DWORD Timeout = 30000;
+constexpr char SaverClass[] = "ZembrinoScreenSaver";
+constexpr char Title[] = "Zembrino's Screen Saver";
 
 // A top-level window standing in for the preview monitor of the Display settings.
 class HostWindow {
@@ -55,8 +55,8 @@ TEST_SUITE("display") {
     Process saver = Start(PayloadPath("ZM_SCREEN_SAVER"), "/p " + host.Number());
 
     HWND preview = nullptr;
-    REQUIRE(WaitUntil([&] { return (preview = FindChild(host.Handle(), kSaverClass)) != nullptr; },
-                      kTimeout));
+    REQUIRE(WaitUntil([&] { return (preview = FindChild(host.Handle(), SaverClass)) != nullptr; },
+                      Timeout));
     DWORD owner = 0;
     ::GetWindowThreadProcessId(preview, &owner);
     CHECK(owner == saver.id);
@@ -105,12 +105,12 @@ TEST_SUITE("display") {
       Process saver = Start(PayloadPath("ZM_SCREEN_SAVER"), c.arguments);
       HWND dialog = nullptr;
       REQUIRE(WaitUntil(
-          [&] { return (dialog = FindProcessWindow(saver.id, "#32770", kTitle)) != nullptr; },
-          kTimeout));
+          [&] { return (dialog = FindProcessWindow(saver.id, "#32770", Title)) != nullptr; },
+          Timeout));
       CHECK(::GetWindow(dialog, GW_OWNER) == c.owner);
       CHECK(MessageBoxText(dialog).find("Zembrino's Screen Saver 1.2") != std::string::npos);
       ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-      CHECK(WaitForExit(saver, kTimeout) == 0);
+      CHECK(WaitForExit(saver, Timeout) == 0);
       EndProcess(saver);
     }
   }

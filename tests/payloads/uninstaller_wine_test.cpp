@@ -4,18 +4,14 @@
 
 #include <algorithm>
 
+#include "foundation/product_names.h"
 #include "support/test_machine.h"
 #include "wine_session.h"
 
 namespace {
 
-constexpr char kMakerKey[] = "Software\\Zembrino";
-constexpr char kProductKey[] = "Software\\Zembrino\\Zembrino's Screen Saver";
-constexpr char kBackupKey[] = "Software\\Zembrino\\Zembrino's Screen Saver\\Backup";
-constexpr char kUninstallKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zembrino's Screen Saver";
-constexpr char kOtherSaver[] = "C:\\windows\\system32\\ssmyst.scr";
-constexpr DWORD kTimeout = 30000;
+constexpr char OtherSaver[] = "C:\\windows\\system32\\ssmyst.scr";
+constexpr DWORD Timeout = 30000;
 
 struct Installation {
   std::string directory; // ends in a backslash, holds a blank like most real ones
@@ -28,35 +24,37 @@ struct Installation {
 // there was one other than ours), our short path as the setting, the uninstall entry.
 Installation Install(const std::optional<std::string>& previousSetting) {
   RequireExpectedFamily();
-  DeleteRegistryTree(HKEY_CURRENT_USER, kMakerKey);
-  DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+  DeleteRegistryTree(HKEY_CURRENT_USER, MakerKeyPath);
+  DeleteRegistryTree(HKEY_LOCAL_MACHINE, UninstallKeyPath);
   SetScreenSaverSetting(previousSetting);
 
   Installation installation;
   installation.directory = NewScratchDirectory() + "Screen Savers\\";
   REQUIRE(::CreateDirectoryA(installation.directory.c_str(), nullptr));
-  installation.uninstaller = installation.directory + "zmsaveru.exe";
-  installation.screenSaver = installation.directory + "Zembrino's Screen Saver.scr";
+  installation.uninstaller = installation.directory + UninstallerFileName;
+  installation.screenSaver = installation.directory + ScreenSaverFileName;
   REQUIRE(
       ::CopyFileA(PayloadPath("ZM_UNINSTALLER").c_str(), installation.uninstaller.c_str(), FALSE));
   WriteFileBytes(installation.screenSaver, "MZ stands in for the screen saver");
   installation.shortPath = ShortPath(installation.screenSaver);
 
   HKEY backup;
-  REQUIRE(::RegCreateKeyA(HKEY_CURRENT_USER, kBackupKey, &backup) == ERROR_SUCCESS);
+  REQUIRE(::RegCreateKeyA(HKEY_CURRENT_USER, BackupKeyPath, &backup) == ERROR_SUCCESS);
   ::RegCloseKey(backup);
   if (previousSetting && !previousSetting->empty()) {
-    SetRegistryString(HKEY_CURRENT_USER, kBackupKey, nullptr, *previousSetting);
+    SetRegistryString(HKEY_CURRENT_USER, BackupKeyPath, nullptr, *previousSetting);
   }
   SetScreenSaverSetting(installation.shortPath);
-  SetRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "Zembrino's Screen Saver");
-  SetRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", installation.uninstaller);
+  SetRegistryString(HKEY_LOCAL_MACHINE, UninstallKeyPath, DisplayNameValueName,
+                    "Zembrino's Screen Saver");
+  SetRegistryString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "UninstallString",
+                    installation.uninstaller);
   return installation;
 }
 
 long RunUninstaller(const Installation& installation, const std::string& arguments = "/quiet") {
   Process process = Start(installation.uninstaller, arguments);
-  long code = WaitForExit(process, kTimeout);
+  long code = WaitForExit(process, Timeout);
   EndProcess(process);
   return code;
 }
@@ -87,23 +85,23 @@ bool TemporaryCopyIsListed() {
 
 // The uninstaller's copy deletes it moments after it has ended.
 void CheckUninstallerRemovesItself(const Installation& installation) {
-  CHECK_MESSAGE(WaitUntil([&] { return !FileExists(installation.uninstaller); }, kTimeout),
+  CHECK_MESSAGE(WaitUntil([&] { return !FileExists(installation.uninstaller); }, Timeout),
                 installation.uninstaller << " is still there");
-  CHECK(WaitUntil(TemporaryCopyIsListed, kTimeout));
+  CHECK(WaitUntil(TemporaryCopyIsListed, Timeout));
 }
 
 void CheckEverythingRemoved(const Installation& installation) {
   CHECK_FALSE(FileExists(installation.screenSaver));
-  CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kMakerKey));
-  CHECK_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, MakerKeyPath));
+  CHECK_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath));
   CheckUninstallerRemovesItself(installation);
 }
 
 void CheckNothingRemoved(const Installation& installation) {
   CHECK(ScreenSaverSetting() == installation.shortPath);
   CHECK(FileExists(installation.screenSaver));
-  CHECK(RegistryKeyExists(HKEY_CURRENT_USER, kBackupKey));
-  CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  CHECK(RegistryKeyExists(HKEY_CURRENT_USER, BackupKeyPath));
+  CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath));
   PumpMessages(1000);
   CHECK(FileExists(installation.uninstaller));
 }
@@ -113,9 +111,9 @@ void CheckNothingRemoved(const Installation& installation) {
 TEST_SUITE("headless") {
 
   TEST_CASE("uninstalling puts the previous screen saver back and removes everything") {
-    Installation installation = Install(std::string(kOtherSaver));
+    Installation installation = Install(std::string(OtherSaver));
     CHECK(RunUninstaller(installation) == 0);
-    CHECK(ScreenSaverSetting() == std::string(kOtherSaver));
+    CHECK(ScreenSaverSetting() == std::string(OtherSaver));
     CheckEverythingRemoved(installation);
   }
 
@@ -132,15 +130,15 @@ TEST_SUITE("headless") {
   }
 
   TEST_CASE("the setting is recognised by the long name of our file as well") {
-    Installation installation = Install(std::string(kOtherSaver));
+    Installation installation = Install(std::string(OtherSaver));
     SetScreenSaverSetting(installation.screenSaver);
     CHECK(RunUninstaller(installation) == 0);
-    CHECK(ScreenSaverSetting() == std::string(kOtherSaver));
+    CHECK(ScreenSaverSetting() == std::string(OtherSaver));
     CheckEverythingRemoved(installation);
   }
 
   TEST_CASE("a screen saver the user chose after the installation stays") {
-    Installation installation = Install(std::string(kOtherSaver));
+    Installation installation = Install(std::string(OtherSaver));
     const std::string chosenLater = "C:\\windows\\system32\\mine.scr";
     SetScreenSaverSetting(chosenLater);
     CHECK(RunUninstaller(installation) == 0);
@@ -150,26 +148,26 @@ TEST_SUITE("headless") {
 
   TEST_CASE("keys that hold something else stay") {
     SUBCASE("the product key holds another value") {
-      Installation installation = Install(std::string(kOtherSaver));
-      SetRegistryString(HKEY_CURRENT_USER, kProductKey, "Speed", "3");
+      Installation installation = Install(std::string(OtherSaver));
+      SetRegistryString(HKEY_CURRENT_USER, ProductKeyPath, "Speed", "3");
       CHECK(RunUninstaller(installation) == 0);
-      CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kBackupKey));
-      CHECK(RegistryKeyExists(HKEY_CURRENT_USER, kProductKey));
+      CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, BackupKeyPath));
+      CHECK(RegistryKeyExists(HKEY_CURRENT_USER, ProductKeyPath));
       CheckUninstallerRemovesItself(installation);
     }
     SUBCASE("the maker's key holds another product") {
-      Installation installation = Install(std::string(kOtherSaver));
-      SetRegistryString(HKEY_CURRENT_USER, std::string(kMakerKey) + "\\Other Product", "x", "1");
+      Installation installation = Install(std::string(OtherSaver));
+      SetRegistryString(HKEY_CURRENT_USER, std::string(MakerKeyPath) + "\\Other Product", "x", "1");
       CHECK(RunUninstaller(installation) == 0);
-      CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kProductKey));
-      CHECK(RegistryKeyExists(HKEY_CURRENT_USER, std::string(kMakerKey) + "\\Other Product"));
+      CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, ProductKeyPath));
+      CHECK(RegistryKeyExists(HKEY_CURRENT_USER, std::string(MakerKeyPath) + "\\Other Product"));
       CheckUninstallerRemovesItself(installation);
     }
-    DeleteRegistryTree(HKEY_CURRENT_USER, kMakerKey);
+    DeleteRegistryTree(HKEY_CURRENT_USER, MakerKeyPath);
   }
 
   TEST_CASE("a screen saver file in use is deleted at the next restart") {
-    Installation installation = Install(std::string(kOtherSaver));
+    Installation installation = Install(std::string(OtherSaver));
     std::string shortPath = ShortPath(installation.screenSaver);
     HANDLE inUse = ::CreateFileA(installation.screenSaver.c_str(), GENERIC_READ, 0, nullptr,
                                  OPEN_EXISTING, 0, nullptr);
@@ -177,45 +175,45 @@ TEST_SUITE("headless") {
     long code = RunUninstaller(installation);
     ::CloseHandle(inUse);
     CHECK(code == 0);
-    CHECK(ScreenSaverSetting() == std::string(kOtherSaver));
+    CHECK(ScreenSaverSetting() == std::string(OtherSaver));
     CHECK(FileExists(installation.screenSaver));
     CHECK_MESSAGE(IsListed(FilesDeletedAtRestart(), installation.screenSaver),
                   installation.screenSaver << " is not to be deleted at the next start");
-    CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kMakerKey));
-    CHECK_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, MakerKeyPath));
+    CHECK_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath));
     CheckUninstallerRemovesItself(installation);
   }
 
   TEST_CASE("a backup that cannot be read stops the uninstallation before anything is removed") {
-    Installation installation = Install(std::string(kOtherSaver));
-    SetRegistryValue(HKEY_CURRENT_USER, kBackupKey, nullptr, REG_BINARY, "\x01\x02");
+    Installation installation = Install(std::string(OtherSaver));
+    SetRegistryValue(HKEY_CURRENT_USER, BackupKeyPath, nullptr, REG_BINARY, "\x01\x02");
     CHECK(RunUninstaller(installation) == 1);
     CheckNothingRemoved(installation);
   }
 
   TEST_CASE("a second run after a removal that failed finishes the job") {
-    Installation installation = Install(std::string(kOtherSaver));
-    SetRegistryValue(HKEY_CURRENT_USER, kBackupKey, nullptr, REG_BINARY, "\x01\x02");
+    Installation installation = Install(std::string(OtherSaver));
+    SetRegistryValue(HKEY_CURRENT_USER, BackupKeyPath, nullptr, REG_BINARY, "\x01\x02");
     REQUIRE(RunUninstaller(installation) == 1);
-    SetRegistryString(HKEY_CURRENT_USER, kBackupKey, nullptr, kOtherSaver);
+    SetRegistryString(HKEY_CURRENT_USER, BackupKeyPath, nullptr, OtherSaver);
     CHECK(RunUninstaller(installation) == 0);
-    CHECK(ScreenSaverSetting() == std::string(kOtherSaver));
+    CHECK(ScreenSaverSetting() == std::string(OtherSaver));
     CheckEverythingRemoved(installation);
   }
 
   TEST_CASE("with nothing installed the uninstaller changes nothing and succeeds") {
-    Installation installation = Install(std::string(kOtherSaver));
-    DeleteRegistryTree(HKEY_CURRENT_USER, kMakerKey);
-    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+    Installation installation = Install(std::string(OtherSaver));
+    DeleteRegistryTree(HKEY_CURRENT_USER, MakerKeyPath);
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, UninstallKeyPath);
     REQUIRE(::DeleteFileA(installation.screenSaver.c_str()));
-    SetScreenSaverSetting(std::string(kOtherSaver));
+    SetScreenSaverSetting(std::string(OtherSaver));
     CHECK(RunUninstaller(installation) == 0);
-    CHECK(ScreenSaverSetting() == std::string(kOtherSaver));
+    CHECK(ScreenSaverSetting() == std::string(OtherSaver));
     CheckUninstallerRemovesItself(installation);
   }
 
   TEST_CASE("the self-removal switch deletes nothing but a copy of the uninstaller") {
-    Installation installation = Install(std::string(kOtherSaver));
+    Installation installation = Install(std::string(OtherSaver));
     const std::string precious = installation.directory + "precious.txt";
     WriteFileBytes(precious, "keep me");
     CHECK(RunUninstaller(installation, "/finish 4 " + precious) == 1);
@@ -229,32 +227,32 @@ TEST_SUITE("display") {
 
   namespace {
 
-  constexpr char kBoxTitle[] = "Zembrino's Screen Saver Uninstall";
+  constexpr char BoxTitle[] = "Zembrino's Screen Saver Uninstall";
 
   HWND WaitForBox(const Process& process) {
     HWND box = nullptr;
-    WaitUntil([&] { return (box = FindProcessWindow(process.id, "#32770", kBoxTitle)) != nullptr; },
-              kTimeout);
+    WaitUntil([&] { return (box = FindProcessWindow(process.id, "#32770", BoxTitle)) != nullptr; },
+              Timeout);
     return box;
   }
 
   } // namespace
 
   TEST_CASE("answering No to the confirmation leaves everything as it is") {
-    Installation installation = Install(std::string(kOtherSaver));
+    Installation installation = Install(std::string(OtherSaver));
     Process process = Start(installation.uninstaller, "");
     HWND box = WaitForBox(process);
     REQUIRE(box != nullptr);
     CHECK(MessageBoxText(box).find("Do you want to remove Zembrino's Screen Saver") !=
           std::string::npos);
     ::PostMessageA(box, WM_COMMAND, IDNO, 0);
-    CHECK(WaitForExit(process, kTimeout) == 0);
+    CHECK(WaitForExit(process, Timeout) == 0);
     EndProcess(process);
     CheckNothingRemoved(installation);
   }
 
   TEST_CASE("answering Yes uninstalls and ends with a report") {
-    Installation installation = Install(std::string(kOtherSaver));
+    Installation installation = Install(std::string(OtherSaver));
     Process process = Start(installation.uninstaller, "");
     HWND box = WaitForBox(process);
     REQUIRE(box != nullptr);
@@ -263,24 +261,24 @@ TEST_SUITE("display") {
     HWND report = nullptr;
     REQUIRE(WaitUntil(
         [&] {
-          report = FindProcessWindow(process.id, "#32770", kBoxTitle);
+          report = FindProcessWindow(process.id, "#32770", BoxTitle);
           return report != nullptr && report != box;
         },
-        kTimeout));
+        Timeout));
     CHECK(MessageBoxText(report) == "Zembrino's Screen Saver has been removed from your computer.");
     // The uninstaller is still running, so its copy waits before deleting it.
     PumpMessages(500);
     CHECK(FileExists(installation.uninstaller));
     ::PostMessageA(report, WM_COMMAND, IDOK, 0);
-    CHECK(WaitForExit(process, kTimeout) == 0);
+    CHECK(WaitForExit(process, Timeout) == 0);
     EndProcess(process);
-    CHECK(ScreenSaverSetting() == std::string(kOtherSaver));
+    CHECK(ScreenSaverSetting() == std::string(OtherSaver));
     CheckEverythingRemoved(installation);
   }
 
   TEST_CASE("a failure is reported in a box and the exit code") {
-    Installation installation = Install(std::string(kOtherSaver));
-    SetRegistryValue(HKEY_CURRENT_USER, kBackupKey, nullptr, REG_BINARY, "\x01\x02");
+    Installation installation = Install(std::string(OtherSaver));
+    SetRegistryValue(HKEY_CURRENT_USER, BackupKeyPath, nullptr, REG_BINARY, "\x01\x02");
     Process process = Start(installation.uninstaller, "");
     HWND box = WaitForBox(process);
     REQUIRE(box != nullptr);
@@ -288,13 +286,13 @@ TEST_SUITE("display") {
     HWND report = nullptr;
     REQUIRE(WaitUntil(
         [&] {
-          report = FindProcessWindow(process.id, "#32770", kBoxTitle);
+          report = FindProcessWindow(process.id, "#32770", BoxTitle);
           return report != nullptr && report != box;
         },
-        kTimeout));
+        Timeout));
     CHECK(MessageBoxText(report).find("could not be restored") != std::string::npos);
     ::PostMessageA(report, WM_COMMAND, IDOK, 0);
-    CHECK(WaitForExit(process, kTimeout) == 1);
+    CHECK(WaitForExit(process, Timeout) == 1);
     EndProcess(process);
     CheckNothingRemoved(installation);
   }

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "foundation/product_names.h"
 #include "support/test_machine.h"
 #include "support/time_factor.h"
 
@@ -149,8 +150,7 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 namespace {
 
-constexpr char kDesktop[] = "Control Panel\\Desktop";
-constexpr char kMissing[] = "<missing>";
+constexpr char Missing[] = "<missing>";
 
 } // namespace
 
@@ -158,33 +158,35 @@ std::optional<std::string> ScreenSaverSetting() {
   if (IsNtFamily()) {
     DWORD type = 0;
     std::string bytes;
-    if (!GetRegistryValue(HKEY_CURRENT_USER, kDesktop, "scrnsave.exe", &type, &bytes)) {
+    if (!GetRegistryValue(HKEY_CURRENT_USER, DesktopKeyPath, ScreenSaverValueName, &type, &bytes)) {
       return std::nullopt;
     }
     CHECK(type == REG_SZ);
     return std::string(bytes.c_str());
   }
   char value[1024];
-  ::GetPrivateProfileStringA("boot", "scrnsave.exe", kMissing, value, sizeof value, "system.ini");
-  if (std::string(value) == kMissing) return std::nullopt;
+  ::GetPrivateProfileStringA(BootSection, ScreenSaverValueName, Missing, value, sizeof value,
+                             SystemIniFileName);
+  if (std::string(value) == Missing) return std::nullopt;
   return std::string(value);
 }
 
 void SetScreenSaverSetting(const std::optional<std::string>& setting) {
   if (IsNtFamily()) {
     if (setting) {
-      SetRegistryString(HKEY_CURRENT_USER, kDesktop, "scrnsave.exe", *setting);
+      SetRegistryString(HKEY_CURRENT_USER, DesktopKeyPath, ScreenSaverValueName, *setting);
     } else {
       HKEY key;
-      if (::RegOpenKeyExA(HKEY_CURRENT_USER, kDesktop, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-        ::RegDeleteValueA(key, "scrnsave.exe");
+      if (::RegOpenKeyExA(HKEY_CURRENT_USER, DesktopKeyPath, 0, KEY_SET_VALUE, &key) ==
+          ERROR_SUCCESS) {
+        ::RegDeleteValueA(key, ScreenSaverValueName);
         ::RegCloseKey(key);
       }
     }
     return;
   }
-  REQUIRE(::WritePrivateProfileStringA("boot", "scrnsave.exe", setting ? setting->c_str() : nullptr,
-                                       "system.ini"));
+  REQUIRE(::WritePrivateProfileStringA(BootSection, ScreenSaverValueName,
+                                       setting ? setting->c_str() : nullptr, SystemIniFileName));
 }
 
 std::vector<std::string> FilesDeletedAtRestart() {

@@ -2,8 +2,10 @@
 
 #include <doctest/doctest.h>
 
+#include <cstdlib>
 #include <vector>
 
+#include "foundation/platform_family.h"
 #include "foundation/platform_hooks.h"
 #include "support/message_boxes.h"
 
@@ -19,6 +21,23 @@ MachineFixture::MachineFixture() {
 MachineFixture::~MachineFixture() {
   sys::hooks::ClearFaults();
   DeleteRegistryTree(HKEY_CURRENT_USER, TestRegistryRoot);
+}
+
+bool ChooseFamily() {
+#ifdef _WIN32
+  const bool nt = IsWindowsNT();
+  // Set by the run in the prefix that reports Windows 98, so that it cannot pass as NT.
+  if (std::getenv("ZM_EXPECT_WIN9X")) REQUIRE_FALSE(nt);
+  return nt;
+#else
+  bool nt = true;
+  SUBCASE("NT family") { nt = true; }
+  SUBCASE("95/98 family") {
+    nt = false;
+    sys::host::SetFamily(sys::host::Family::Win9x);
+  }
+  return nt;
+#endif
 }
 
 std::string NewScratchDirectory() {

@@ -18,6 +18,10 @@ struct MachineFixture {
   ~MachineFixture();
 };
 
+// The platform family a case runs on, true for NT: under Wine the prefix's; on the emulated
+// machine each family in turn, as two subcases of the calling test case.
+bool ChooseFamily();
+
 // A new, empty folder; a Windows path that ends in a backslash.
 std::string NewScratchDirectory();
 

@@ -10,7 +10,7 @@
 namespace {
 
 bool FinishEnabled(const ModelessSheet& sheet) {
-  HWND finish = sheet.Button(SheetFinishButton);
+  HWND finish = sheet.Button(IDC_SHEET_FINISH);
   return IsWindowVisible(finish) && IsWindowEnabled(finish);
 }
 
@@ -54,8 +54,8 @@ TEST_CASE_FIXTURE(WizardFixture, "The Agreement page opens with the archive's te
 
   CHECK_FALSE(IsButtonChecked(page, IDC_ACCEPT));
   CHECK_FALSE(IsButtonChecked(page, IDC_REJECT));
-  CHECK(IsWindowEnabled(sheet.Button(SheetBackButton)));
-  CHECK(IsWindowVisible(sheet.Button(SheetFinishButton)));
+  CHECK(IsWindowEnabled(sheet.Button(IDC_SHEET_BACK)));
+  CHECK(IsWindowVisible(sheet.Button(IDC_SHEET_FINISH)));
   CHECK_FALSE(FinishEnabled(sheet));
 }
 
@@ -77,7 +77,7 @@ TEST_CASE_FIXTURE(WizardFixture, "Finish is enabled exactly while the agreement 
     CHECK(IsButtonChecked(page, IDC_ACCEPT) == step.accepted);
     CHECK(IsButtonChecked(page, IDC_REJECT) == !step.accepted);
     CHECK(FinishEnabled(sheet) == step.accepted);
-    CHECK(IsWindowEnabled(sheet.Button(SheetBackButton)));
+    CHECK(IsWindowEnabled(sheet.Button(IDC_SHEET_BACK)));
   }
 
   SUBCASE("and the choice survives a visit to the Welcome page") {

@@ -32,9 +32,9 @@ WizardFixture::~WizardFixture() {
 HINSTANCE TestModule() { return GetModuleHandleA(nullptr); }
 
 ModelessSheet::ModelessSheet(const Wizard& wizard, int startPage) : Sheet(nullptr) {
-  WizardHeaderRecord header = wizard.BuildRecords(startPage, Records);
+  PROPSHEETHEADERA header = wizard.BuildRecords(startPage, Records);
   header.dwFlags |= PSH_MODELESS;
-  Sheet = reinterpret_cast<HWND>(PropertySheetA(reinterpret_cast<LPCPROPSHEETHEADERA>(&header)));
+  Sheet = reinterpret_cast<HWND>(PropertySheetA(&header));
   REQUIRE(Sheet != nullptr);
   OpenSheets().push_back(Sheet);
   FlushMessages();

@@ -5,13 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
 #include "wizard/wizard.h"
-
-// The sheet's own buttons.
-inline constexpr int SheetBackButton = 0x3023;
-inline constexpr int SheetNextButton = 0x3024;
-inline constexpr int SheetFinishButton = 0x3025;
-inline constexpr int SheetCancelButton = IDCANCEL;
 
 // A clean slate for each case: no traced calls or faults, no recorded boxes, no failure left
 // over from an earlier wizard.

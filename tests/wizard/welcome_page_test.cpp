@@ -41,16 +41,16 @@ TEST_CASE_FIXTURE(WizardFixture, "The Welcome page centres the wizard and offers
   CHECK(frame.left == (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
   CHECK(frame.top == (GetSystemMetrics(SM_CYSCREEN) - height) / 2);
 
-  CHECK_FALSE(IsWindowEnabled(sheet.Button(SheetBackButton)));
-  CHECK(IsWindowEnabled(sheet.Button(SheetNextButton)));
-  CHECK(GetFocus() == sheet.Button(SheetNextButton));
+  CHECK_FALSE(IsWindowEnabled(sheet.Button(IDC_SHEET_BACK)));
+  CHECK(IsWindowEnabled(sheet.Button(IDC_SHEET_NEXT)));
+  CHECK(GetFocus() == sheet.Button(IDC_SHEET_NEXT));
 }
 
 TEST_CASE_FIXTURE(WizardFixture, "The Welcome text names the Next button as it is labelled") {
   InstallerWizard wizard(TestModule(), nullptr, IDI_WIZARD);
   ModelessSheet sheet(wizard, 0);
   HWND page = sheet.CurrentPage();
-  HWND next = sheet.Button(SheetNextButton);
+  HWND next = sheet.Button(IDC_SHEET_NEXT);
 
   SUBCASE("as the sheet labels it when the page opens") {
     ZString caption(WindowText(next).c_str());
@@ -82,8 +82,8 @@ TEST_CASE_FIXTURE(WizardFixture, "Only a default button that the sheet names get
   InstallerWizard wizard(TestModule(), nullptr, IDI_WIZARD);
   ModelessSheet sheet(wizard, 0);
   HWND page = sheet.CurrentPage();
-  HWND cancel = sheet.Button(SheetCancelButton);
-  SetWindowTextA(sheet.Button(SheetNextButton), "&Weiter >");
+  HWND cancel = sheet.Button(IDC_SHEET_CANCEL);
+  SetWindowTextA(sheet.Button(IDC_SHEET_NEXT), "&Weiter >");
   SheetProcedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
       sheet.Window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AnswerDefaultId)));
 
@@ -95,8 +95,8 @@ TEST_CASE_FIXTURE(WizardFixture, "Only a default button that the sheet names get
   };
   const Case cases[] = {
       {0, cancel, cancel, "Next"},
-      {MAKELONG(SheetNextButton, 0x1234), cancel, cancel, "Next"},
-      {MAKELONG(IDCANCEL, DC_HASDEFID), sheet.Button(SheetNextButton), cancel, "Cancel"},
+      {MAKELONG(IDC_SHEET_NEXT, 0x1234), cancel, cancel, "Next"},
+      {MAKELONG(IDCANCEL, DC_HASDEFID), sheet.Button(IDC_SHEET_NEXT), cancel, "Cancel"},
   };
   for (const Case& c : cases) {
     CAPTURE(c.answer);
@@ -125,7 +125,7 @@ TEST_CASE_FIXTURE(WizardFixture, "Coming back from the Agreement page rebuilds t
 
   CHECK(sheet.CurrentPage() == welcome);
   CHECK(WelcomeText(welcome) == text);
-  CHECK_FALSE(IsWindowEnabled(sheet.Button(SheetBackButton)));
-  CHECK(IsWindowVisible(sheet.Button(SheetNextButton)));
-  CHECK(IsWindowEnabled(sheet.Button(SheetNextButton)));
+  CHECK_FALSE(IsWindowEnabled(sheet.Button(IDC_SHEET_BACK)));
+  CHECK(IsWindowVisible(sheet.Button(IDC_SHEET_NEXT)));
+  CHECK(IsWindowEnabled(sheet.Button(IDC_SHEET_NEXT)));
 }

@@ -12,11 +12,11 @@
 // The first record versions, which every comctl32 reads: 40 bytes each in the shipped 32-bit
 // program, the headers' own first-version sizes in a 64-bit build.
 #ifdef _WIN64
-const UINT kHeaderRecordBytes = PROPSHEETHEADERA_V1_SIZE;
-const UINT kPageRecordBytes = PROPSHEETPAGEA_V1_SIZE;
+const UINT HeaderRecordBytes = PROPSHEETHEADERA_V1_SIZE;
+const UINT PageRecordBytes = PROPSHEETPAGEA_V1_SIZE;
 #else
-const UINT kHeaderRecordBytes = 40;
-const UINT kPageRecordBytes = 40;
+const UINT HeaderRecordBytes = 40;
+const UINT PageRecordBytes = 40;
 #endif
 
 TEST_CASE_FIXTURE(WizardFixture,
@@ -26,9 +26,9 @@ TEST_CASE_FIXTURE(WizardFixture,
     CAPTURE(icon);
     InstallerWizard wizard(TestModule(), parent, icon);
     std::vector<WizardPageRecord> records;
-    WizardHeaderRecord header = wizard.BuildRecords(1, records);
+    const PROPSHEETHEADERA header = wizard.BuildRecords(1, records);
 
-    CHECK(header.dwSize == kHeaderRecordBytes);
+    CHECK(header.dwSize == HeaderRecordBytes);
     CHECK(header.dwFlags == (icon != 0 ? 0xACu : 0xA8u));
     CHECK(header.pszIcon == (icon != 0 ? MAKEINTRESOURCEA(IDI_WIZARD) : nullptr));
     CHECK(header.hwndParent == parent);
@@ -36,18 +36,18 @@ TEST_CASE_FIXTURE(WizardFixture,
     CHECK(header.pszCaption == nullptr);
     CHECK(header.nPages == 2u);
     CHECK(header.nStartPage == 1u);
-    CHECK(header.ppsp == records.data());
+    CHECK(static_cast<const void*>(header.ppsp) == records.data());
     CHECK((header.pfnCallback == nullptr));
 
     REQUIRE(records.size() == 2);
     CHECK(reinterpret_cast<const char*>(&records[1]) - reinterpret_cast<const char*>(&records[0]) ==
-          static_cast<std::ptrdiff_t>(kPageRecordBytes));
+          static_cast<std::ptrdiff_t>(PageRecordBytes));
     const int templates[] = {IDD_WELCOME, IDD_AGREEMENT};
     const DLGPROC procedures[] = {&WelcomeDialogProc, &AgreementDialogProc};
     for (int i = 0; i < 2; ++i) {
       CAPTURE(i);
       const WizardPageRecord& record = records[static_cast<std::size_t>(i)];
-      CHECK(record.dwSize == kPageRecordBytes);
+      CHECK(record.dwSize == PageRecordBytes);
       CHECK(record.dwFlags == 0u);
       CHECK(record.hInstance == TestModule());
       CHECK(record.pszTemplate == MAKEINTRESOURCEA(templates[i]));
@@ -107,11 +107,11 @@ TEST_CASE_FIXTURE(WizardFixture, "Cancel and Escape ask first, on either page") 
   const Way ways[] = {
       {"Cancel button",
        [](const ModelessSheet& sheet) {
-         SendMessageA(sheet.Button(SheetCancelButton), BM_CLICK, 0, 0);
+         SendMessageA(sheet.Button(IDC_SHEET_CANCEL), BM_CLICK, 0, 0);
        }},
       {"Escape key",
        [](const ModelessSheet& sheet) {
-         PostMessageA(sheet.Button(SheetCancelButton), WM_KEYDOWN, VK_ESCAPE, 0);
+         PostMessageA(sheet.Button(IDC_SHEET_CANCEL), WM_KEYDOWN, VK_ESCAPE, 0);
        }},
   };
   for (int startPage : {0, 1}) {
@@ -123,7 +123,7 @@ TEST_CASE_FIXTURE(WizardFixture, "Cancel and Escape ask first, on either page") 
       ModelessSheet sheet(wizard, startPage);
       HWND page = sheet.CurrentPage();
       REQUIRE(page != nullptr);
-      bool nextEnabled = IsWindowEnabled(sheet.Button(SheetNextButton)) != FALSE;
+      bool nextEnabled = IsWindowEnabled(sheet.Button(IDC_SHEET_NEXT)) != FALSE;
 
       AnswerNextMessageBox(IDNO);
       way.cancel(sheet);
@@ -133,7 +133,7 @@ TEST_CASE_FIXTURE(WizardFixture, "Cancel and Escape ask first, on either page") 
       CHECK(boxes[0].owner == page);
       CHECK(boxes[0].title == "Abort Installation");
       CHECK(sheet.CurrentPage() == page);
-      CHECK((IsWindowEnabled(sheet.Button(SheetNextButton)) != FALSE) == nextEnabled);
+      CHECK((IsWindowEnabled(sheet.Button(IDC_SHEET_NEXT)) != FALSE) == nextEnabled);
 
       AnswerNextMessageBox(IDYES);
       way.cancel(sheet);

@@ -73,6 +73,8 @@ struct Registry {
   }
 };
 
+bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+
 Registry& State() {
   static Registry registry;
   return registry;
@@ -167,6 +169,24 @@ LONG Resolve(HKEY handle, Resolved* resolved) {
   return resolved->key->deleted ? ERROR_KEY_DELETED : ERROR_SUCCESS;
 }
 
+// The opening that every call on an open key shares: an armed fault, the handle, and the right
+// the call needs. Anything but ERROR_SUCCESS is the call's answer.
+LONG OpenForCall(const char* call, const std::string& detail, HKEY key, REGSAM right,
+                 Resolved* open) {
+  DWORD error = 0;
+  if (Fails(call, detail, ERROR_ACCESS_DENIED, &error)) return static_cast<LONG>(error);
+  LONG status = Resolve(key, open);
+  if (status != ERROR_SUCCESS) return status;
+  return open->access & right ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
+// The key a path starts from and the path's components, for the calls that take a subkey.
+LONG ResolvePath(HKEY parent, LPCSTR subKey, Resolved* from, std::vector<std::string>* components) {
+  LONG status = Resolve(parent, from);
+  if (status != ERROR_SUCCESS) return status;
+  return SplitKeyPath(subKey, components);
+}
+
 // The key's full name, for the trace ("HKEY_CURRENT_USER\\Software"); "" for no key at all.
 std::string Describe(HKEY handle) {
   Resolved resolved;
@@ -251,10 +271,9 @@ LONG RegOpenKeyExA(HKEY parent, LPCSTR subKey, DWORD options, REGSAM access, PHK
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
   Resolved from;
-  LONG status = Resolve(parent, &from);
-  if (status != ERROR_SUCCESS) return status;
   std::vector<std::string> components;
-  if ((status = SplitKeyPath(subKey, &components)) != ERROR_SUCCESS) return status;
+  LONG status = ResolvePath(parent, subKey, &from, &components);
+  if (status != ERROR_SUCCESS) return status;
   // Opening a predefined root itself gives back the predefined handle, not a new one.
   if (components.empty() && from.isRoot) {
     *result = parent;
@@ -277,10 +296,9 @@ LONG RegCreateKeyA(HKEY parent, LPCSTR subKey, PHKEY result) {
   }
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   Resolved from;
-  LONG status = Resolve(parent, &from);
-  if (status != ERROR_SUCCESS) return status;
   std::vector<std::string> components;
-  if ((status = SplitKeyPath(subKey, &components)) != ERROR_SUCCESS) return status;
+  LONG status = ResolvePath(parent, subKey, &from, &components);
+  if (status != ERROR_SUCCESS) return status;
   // Without a subkey the call hands back the handle it was given.
   if (components.empty()) {
     *result = parent;
@@ -318,13 +336,9 @@ LONG RegCreateKeyA(HKEY parent, LPCSTR subKey, PHKEY result) {
 LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
                       LPDWORD size) {
   static_cast<void>(reserved);
-  DWORD error = 0;
-  if (Fails("RegQueryValueExA", Shown(valueName), ERROR_ACCESS_DENIED, &error))
-    return static_cast<LONG>(error);
   Resolved open;
-  LONG status = Resolve(key, &open);
+  LONG status = OpenForCall("RegQueryValueExA", Shown(valueName), key, KEY_QUERY_VALUE, &open);
   if (status != ERROR_SUCCESS) return status;
-  if (!(open.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
   if (data != nullptr && size == nullptr) return ERROR_INVALID_PARAMETER;
   auto found = open.key->values.find(Name(valueName));
   if (found == open.key->values.end()) return ERROR_FILE_NOT_FOUND;
@@ -338,6 +352,10 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type
       return ERROR_MORE_DATA;
     }
     std::memcpy(data, value.data.data(), needed);
+    // A string stored without its terminator is handed out with one when the buffer has room;
+    // the size reported stays that of the stored bytes.
+    if (IsText(value.type) && *size > needed && (needed == 0 || data[needed - 1] != 0))
+      data[needed] = 0;
   }
   *size = needed;
   return ERROR_SUCCESS;
@@ -346,14 +364,13 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type
 LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
                     DWORD size) {
   static_cast<void>(reserved);
-  DWORD error = 0;
-  if (Fails("RegSetValueExA", Shown(valueName), ERROR_ACCESS_DENIED, &error))
-    return static_cast<LONG>(error);
   Resolved open;
-  LONG status = Resolve(key, &open);
+  LONG status = OpenForCall("RegSetValueExA", Shown(valueName), key, KEY_SET_VALUE, &open);
   if (status != ERROR_SUCCESS) return status;
-  if (!(open.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
   if (data == nullptr && size != 0) return ERROR_NOACCESS;
+  // A string whose size leaves out its terminator gets it back when the byte after the data is
+  // one, as the platform does for callers that pass strlen.
+  if (IsText(type) && size != 0 && data[size - 1] != 0 && data[size] == 0) ++size;
   std::string bytes = size ? std::string(reinterpret_cast<const char*>(data), size) : "";
   auto found = open.key->values.find(Name(valueName));
   if (found != open.key->values.end())
@@ -367,13 +384,10 @@ LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, cons
 LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD reserved,
                    LPSTR className, LPDWORD classSize, PFILETIME lastWriteTime) {
   static_cast<void>(reserved);
-  DWORD error = 0;
-  if (Fails("RegEnumKeyExA", std::to_string(index), ERROR_ACCESS_DENIED, &error))
-    return static_cast<LONG>(error);
   Resolved open;
-  LONG status = Resolve(key, &open);
+  LONG status =
+      OpenForCall("RegEnumKeyExA", std::to_string(index), key, KEY_ENUMERATE_SUB_KEYS, &open);
   if (status != ERROR_SUCCESS) return status;
-  if (!(open.access & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
   if (name == nullptr || nameSize == nullptr) return ERROR_INVALID_PARAMETER;
   // The map keeps the subkeys in the platform's order: by name, without regard to case.
   if (index >= open.key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
@@ -394,10 +408,9 @@ LONG RegDeleteKeyA(HKEY parent, LPCSTR subKey) {
     return static_cast<LONG>(error);
   if (subKey == nullptr) return ERROR_INVALID_PARAMETER;
   Resolved from;
-  LONG status = Resolve(parent, &from);
-  if (status != ERROR_SUCCESS) return status;
   std::vector<std::string> components;
-  if ((status = SplitKeyPath(subKey, &components)) != ERROR_SUCCESS) return status;
+  LONG status = ResolvePath(parent, subKey, &from, &components);
+  if (status != ERROR_SUCCESS) return status;
   std::shared_ptr<Key> key = Find(from.key, components);
   if (!key) return ERROR_FILE_NOT_FOUND;
   std::shared_ptr<Key> owner = key->parent.lock();
@@ -412,13 +425,9 @@ LONG RegDeleteKeyA(HKEY parent, LPCSTR subKey) {
 }
 
 LONG RegDeleteValueA(HKEY key, LPCSTR valueName) {
-  DWORD error = 0;
-  if (Fails("RegDeleteValueA", Shown(valueName), ERROR_ACCESS_DENIED, &error))
-    return static_cast<LONG>(error);
   Resolved open;
-  LONG status = Resolve(key, &open);
+  LONG status = OpenForCall("RegDeleteValueA", Shown(valueName), key, KEY_SET_VALUE, &open);
   if (status != ERROR_SUCCESS) return status;
-  if (!(open.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
   if (open.key->values.erase(Name(valueName)) == 0) return ERROR_FILE_NOT_FOUND;
   open.key->lastWrite = host::detail::CurrentFileTime();
   return ERROR_SUCCESS;
