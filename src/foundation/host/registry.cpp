@@ -169,6 +169,15 @@ LONG Resolve(HKEY handle, Resolved* resolved) {
   return resolved->key->deleted ? ERROR_KEY_DELETED : ERROR_SUCCESS;
 }
 
+// The fault check of the two calls that hand back a key: a failed call leaves no handle behind.
+bool FailsHandingBack(const char* call, LPCSTR subKey, PHKEY result, LONG* status) {
+  DWORD error = 0;
+  if (!Fails(call, Shown(subKey), ERROR_ACCESS_DENIED, &error)) return false;
+  if (result) *result = nullptr;
+  *status = static_cast<LONG>(error);
+  return true;
+}
+
 // The opening that every call on an open key shares: an armed fault, the handle, and the right
 // the call needs. Anything but ERROR_SUCCESS is the call's answer.
 LONG OpenForCall(const char* call, const std::string& detail, HKEY key, REGSAM right,
@@ -263,16 +272,13 @@ void ResetRegistry() { State() = Registry{}; }
 
 LONG RegOpenKeyExA(HKEY parent, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result) {
   static_cast<void>(options);
-  DWORD error = 0;
-  if (Fails("RegOpenKeyExA", Shown(subKey), ERROR_ACCESS_DENIED, &error)) {
-    if (result) *result = nullptr;
-    return static_cast<LONG>(error);
-  }
+  LONG status = ERROR_SUCCESS;
+  if (FailsHandingBack("RegOpenKeyExA", subKey, result, &status)) return status;
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
   Resolved from;
   std::vector<std::string> components;
-  LONG status = ResolvePath(parent, subKey, &from, &components);
+  status = ResolvePath(parent, subKey, &from, &components);
   if (status != ERROR_SUCCESS) return status;
   // Opening a predefined root itself gives back the predefined handle, not a new one.
   if (components.empty() && from.isRoot) {
@@ -289,15 +295,12 @@ LONG RegOpenKeyExA(HKEY parent, LPCSTR subKey, DWORD options, REGSAM access, PHK
 }
 
 LONG RegCreateKeyA(HKEY parent, LPCSTR subKey, PHKEY result) {
-  DWORD error = 0;
-  if (Fails("RegCreateKeyA", Shown(subKey), ERROR_ACCESS_DENIED, &error)) {
-    if (result) *result = nullptr;
-    return static_cast<LONG>(error);
-  }
+  LONG status = ERROR_SUCCESS;
+  if (FailsHandingBack("RegCreateKeyA", subKey, result, &status)) return status;
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   Resolved from;
   std::vector<std::string> components;
-  LONG status = ResolvePath(parent, subKey, &from, &components);
+  status = ResolvePath(parent, subKey, &from, &components);
   if (status != ERROR_SUCCESS) return status;
   // Without a subkey the call hands back the handle it was given.
   if (components.empty()) {
