@@ -395,7 +395,7 @@ struct CallSite {
 };
 
 // An action record: a type filter (positive: a handler's type; zero: a cleanup) and the next
-// record of the chain, 0 at its end. A negative filter, a dynamic exception specification, is
+// record of the chain, 0 at its end. A negative filter, a throw(...) list of allowed types, is
 // what C++17 code never has.
 struct ActionRecord {
   std::int32_t filter = 0;
@@ -433,8 +433,7 @@ template <class Source> ActionRecord ReadAction(Source source, Address at) {
   ActionRecord action;
   action.filter = r.Sleb();
   if (action.filter < 0)
-    Source::Refuse(GiveUp::UnsupportedExceptionSpecification,
-                   static_cast<std::uint32_t>(action.filter));
+    Source::Refuse(GiveUp::UnsupportedThrowList, static_cast<std::uint32_t>(action.filter));
   Address here = r.at;
   std::int32_t next = r.Sleb();
   action.next = next == 0 ? 0 : here + static_cast<Address>(next);

@@ -28,7 +28,7 @@ enum class GiveUp : unsigned {
   RememberedStateOverflow = 0x56,
   RememberedStateUnderflow = 0x57,
   ExpressionStackOverflow = 0x58,
-  UnsupportedExceptionSpecification = 0x59,
+  UnsupportedThrowList = 0x59,
 };
 
 // Ends the process at once with the reason's code: no destructors, no handlers of the program's

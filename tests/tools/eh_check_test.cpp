@@ -135,12 +135,12 @@ TEST_CASE("each construct the run-time refuses fails naming it and the function"
          f.lsda = Lsda(0x03, 1);
        },
        "DW_EH_PE_udata4 (0x03)", Function},
-      {"an LSDA action with an exception specification",
+      {"an LSDA action with a throw(...) list",
        [](Frames& f) {
          f.augmentation = "zPLR";
          f.lsda = Lsda(0x01, -1);
        },
-       "exception specification", Function},
+       "throw(...) list", Function},
       {"an expression op outside the set",
        [](Frames& f) {
          f.fdeProgram = {0x0F, 0x03, 0x75, 0x00, 0x23};

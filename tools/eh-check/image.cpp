@@ -128,8 +128,8 @@ std::string Describe(const Refused& refused) {
            " nested DW_CFA_remember_state";
   case GiveUp::RememberedStateUnderflow:
     return "DW_CFA_restore_state without DW_CFA_remember_state";
-  case GiveUp::UnsupportedExceptionSpecification:
-    return "an LSDA action with a dynamic exception specification (filter " +
+  case GiveUp::UnsupportedThrowList:
+    return "an LSDA action with a throw(...) list of allowed types (filter " +
            std::to_string(static_cast<std::int32_t>(culprit)) + ")";
   case GiveUp::ExpressionStackOverflow:
     return "an expression deeper than " + std::to_string(runtime::eh::ExpressionStackSize);
