@@ -3,6 +3,20 @@ set(CMAKE_SYSTEM_PROCESSOR i686)
 set(ZM_MINGW_PREFIX i686-w64-mingw32)
 include(${CMAKE_CURRENT_LIST_DIR}/MingwToolchain.cmake)
 
+# The processor floor of everything built here, the shipped programs first: the 80386 with its
+# 80387, the least that Windows 95 runs on (98 and NT 4.0 need a 486). This compiler targets the
+# Pentium Pro unless told otherwise, and its cmov, fcmov, fcomi and multi-byte NOPs stop every
+# earlier processor with an invalid-instruction fault, which no test machine shows: every x86-64
+# processor executes them. The instruction check (tools/insn-check) proves the floor on the
+# linked programs, prebuilt library code included.
+#
+# Windows hands the entry point and every callback a stack aligned to 4 bytes only, so the
+# compiler assumes no more and keeps no more (it realigns a frame that needs more itself); and
+# the heap gives 8-byte blocks, so the allocation operator is told no more than that.
+set(ZM_PROCESSOR_FLOOR_FLAGS "-march=i386 -mpreferred-stack-boundary=2")
+set(CMAKE_C_FLAGS_INIT "${ZM_PROCESSOR_FLOOR_FLAGS}")
+set(CMAKE_CXX_FLAGS_INIT "${ZM_PROCESSOR_FLOOR_FLAGS} -faligned-new=8")
+
 # Test executables run under 32-bit Wine, in the build tree's own prefix; every Windows test
 # passes ZM_WINE_ARCH on to the Wine helpers (scripts/wine-flavour.sh).
 set(ZM_WINE_ARCH win32)

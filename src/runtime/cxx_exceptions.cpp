@@ -177,8 +177,8 @@ struct Landing {
 // bring the whole machinery of dynamic_cast with them (about 2 KB), which the installer never
 // uses; the tables below take their place, and a class's kind is told by the table it points
 // at. Their entries are never called: matching a thrown class against a handler's walks the
-// chain of single bases here. A class with several or virtual bases uses a third table, whose
-// stand-in fails the link with a name that says so (refused_class_shapes.cpp).
+// chain of single bases here. A class with several or virtual bases uses a third table, which
+// fails the link with a message that says so (refusals.ld).
 
 [[noreturn]] void NeverCalled() { GiveUpWith(GiveUp::TypeInfoEntryCalled); }
 

@@ -5,10 +5,12 @@
 #include <windows.h>
 
 #include "runtime/command_line.h"
+#include "runtime/static_constructors.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int show);
 
 extern "C" void __cdecl PayloadEntry() {
+  runtime::RunStaticConstructors();
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   GetStartupInfoA(&startup);

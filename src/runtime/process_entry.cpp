@@ -7,11 +7,9 @@
 
 #include "runtime/command_line.h"
 #include "runtime/end_functions.h"
+#include "runtime/static_constructors.h"
 
 extern "C" {
-
-// The linker's list of static constructors: a -1 or a count, the functions, a null.
-extern void (*__CTOR_LIST__[])();
 
 // This compiler registers the destructor of each static object here once it is built.
 int atexit(void (*function)()) { return runtime::RegisterEndFunction(function) ? 0 : -1; }
@@ -23,9 +21,7 @@ int atexit(void (*function)()) { return runtime::RegisterEndFunction(function) ?
 }
 
 [[noreturn]] void WinMainCRTStartup() {
-  int constructors = 0;
-  while (__CTOR_LIST__[constructors + 1] != nullptr) ++constructors;
-  while (constructors > 0) __CTOR_LIST__[constructors--]();
+  runtime::RunStaticConstructors();
 
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;

@@ -1,17 +1,12 @@
-// Throws a class with two bases, which the installer's exception support does not match: linked
-// as the installer is, this program must not link.
-struct First {
-  int first = 1;
-};
-struct Second {
-  int second = 2;
-};
-struct Both : First, Second {};
+// Linked as the installer is, a program whose library throws a class with two bases must not
+// link.
+#include "multiple_bases_thrower.h"
 
 int main() {
   try {
-    throw Both();
-  } catch (const Second& second) {
-    return second.second;
+    ThrowBoth();
+  } catch (...) {
+    return 1;
   }
+  return 0;
 }

@@ -16,6 +16,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr Address FrameSection = 0x1000;
 constexpr Address LsdaSection = 0x2000;
+constexpr Address TypeSection = 0x3000;
 constexpr Address Function = 0x4000;
 constexpr Address FunctionSize = 0x40;
 
@@ -32,6 +33,7 @@ struct Frames {
   std::uint8_t fdeEncoding = 0x1B;                   // DW_EH_PE_pcrel|DW_EH_PE_sdata4
   Bytes fdeProgram = {0x41, 0x0E, 0x08, 0x85, 0x02}; // advance 1; def_cfa_offset 8; ebp at cfa-8
   Bytes lsda;                                        // at LsdaSection, for augmentation zPLR
+  Bytes types;                                       // at TypeSection: type descriptions
 
   eh_check::Image Build() const {
     Bytes cie;
@@ -70,6 +72,7 @@ struct Frames {
     eh_check::Image image;
     image.sections.push_back({FrameSection, section});
     image.sections.push_back({LsdaSection, lsda});
+    image.sections.push_back({TypeSection, types});
     return image;
   }
 };
@@ -91,7 +94,62 @@ Bytes Lsda(std::uint8_t callSiteEncoding, std::int8_t filter) {
   return lsda;
 }
 
+// An LSDA whose one handler catches the type named `mangled`, and the type description it
+// points at, as GCC and the linker lay them out: the type table's entry points pc-relative at a
+// slot holding the description's address; the description holds its table, then its name.
+Frames CatchingType(const std::string& mangled) {
+  Frames frames;
+  frames.augmentation = "zPLR";
+  frames.lsda = Lsda(0x01, 1);
+  constexpr Address Entry = LsdaSection + 11; // the type table's one entry
+  frames.lsda.resize(11);
+  Put32(frames.lsda, TypeSection - Entry);
+  Put32(frames.types, TypeSection + 4);  // the slot, pointing at
+  Put32(frames.types, 0);                // the description: its table,
+  Put32(frames.types, TypeSection + 12); // its name, which follows
+  for (char c : mangled) frames.types.push_back(static_cast<std::uint8_t>(c));
+  frames.types.push_back(0);
+  return frames;
+}
+
 } // namespace
+
+TEST_CASE("a handler of a pointer to a class or void is refused, naming it and the function") {
+  struct Case {
+    const char* mangled;
+    bool refused;
+  } cases[] = {
+      {"4Base", false},                  // catch (const Base&)
+      {"*N12_GLOBAL__N_14BaseE", false}, // a class local to the program
+      {"i", false},                      // catch (int)
+      {"PKc", false},                    // catch (const char*): the library converts it
+      {"PPKi", false},                   // catch (const int**)
+      {"M4BaseFivE", false},             // a pointer to a member function
+      {"P4Base", true},                  // catch (Base*)
+      {"PK4Base", true},                 // catch (const Base*)
+      {"Pv", true},                      // catch (void*)
+      {"PKv", true},                     // catch (const void*)
+      {"PP4Base", true},                 // catch (Base**)
+      {"PSt9exception", true},           // catch (std::exception*)
+      {"*PN12_GLOBAL__N_14BaseE", true},
+  };
+  for (const Case& c : cases) {
+    std::string mangled = c.mangled;
+    CAPTURE(mangled);
+    eh_check::FrameReport report = Check(CatchingType(mangled));
+    CHECK(report.census["LSDA catch of a type"] == 1);
+    if (!c.refused) {
+      CHECK(report.problems.empty());
+      continue;
+    }
+    REQUIRE(report.problems.size() == 1);
+    CAPTURE(report.problems[0].what);
+    std::string named = mangled[0] == '*' ? mangled.substr(1) : mangled;
+    CHECK(report.problems[0].what.find("pointer to a class or void (" + named + ")") !=
+          std::string::npos);
+    CHECK(report.problems[0].function == Function);
+  }
+}
 
 TEST_CASE("the tables GCC writes for i386 pass, and the census counts what they hold") {
   Frames frames;

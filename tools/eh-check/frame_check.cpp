@@ -26,7 +26,8 @@ class FrameChecker {
 public:
   FrameChecker(const Image& image, FrameReport& report) : source_(image), report_(report) {}
 
-  void CheckFde(const eh::Record& record) {
+  void CheckFde(const eh::Record& record, Address at) {
+    record_ = at;
     Count("FDE");
     eh::Cie cie = eh::ReadCie(source_, record.cie);
     CountCie(cie);
@@ -105,9 +106,13 @@ private:
         eh::ActionRecord action = eh::ReadAction(source_, at);
         at = action.next;
         if (action.filter > 0) {
-          Count(eh::TypeEntry(source_, lsda, static_cast<std::uint32_t>(action.filter)) == 0
-                    ? "LSDA catch (...)"
-                    : "LSDA catch of a type");
+          Address type = eh::TypeEntry(source_, lsda, static_cast<std::uint32_t>(action.filter));
+          if (type == 0) {
+            Count("LSDA catch (...)");
+          } else {
+            Count("LSDA catch of a type");
+            CheckCatchType(type);
+          }
         } else {
           Count("LSDA cleanup in an action chain");
         }
@@ -116,9 +121,52 @@ private:
     if (r.at != lsda.actions) throw OutsideImage("the call-site table runs past its length");
   }
 
+  // The run-time matches a thrown class against the handlers' classes itself, and leaves the
+  // other types to the library's type descriptions. A pointer handler that meets another pointer
+  // type asks the pointed-to description to convert (a class pointer to a base's, or any pointer
+  // to void*), and the run-time's class descriptions cannot: it would give up at run time. So a
+  // handler of a pointer to a class or to void, at any depth, is refused here, told by the
+  // description's mangled name (its second word; '*' marks a name local to the program).
+  // Pointers to the built-in types stay: the library converts those itself.
+  void CheckCatchType(Address type) {
+    std::string name;
+    for (Address at = source_.Load(type + 4, 4);; ++at) {
+      char c = static_cast<char>(source_.Byte(at));
+      if (c == '\0') break;
+      if (name.size() == MaxTypeName) throw OutsideImage("a catch type's name has no end");
+      name += c;
+    }
+    if (!name.empty() && name[0] == '*') name.erase(0, 1);
+    if (PointsToClassOrVoid(name)) {
+      Count("LSDA catch of a pointer to a class or void");
+      report_.problems.push_back({function_, record_,
+                                  "a handler of a pointer to a class or void (" + name +
+                                      "), which the run-time cannot match: catch the class by "
+                                      "reference instead"});
+    }
+  }
+
+  // A mangled pointer type: P, its qualifiers (K const, V volatile, r restrict), what it points
+  // to. Class names start with their length, N (nested), S (a standard or repeated name) or Z
+  // (local); void is v.
+  static bool PointsToClassOrVoid(const std::string& name) {
+    std::size_t at = 0;
+    while (at < name.size() && name[at] == 'P') {
+      ++at;
+      while (at < name.size() && (name[at] == 'K' || name[at] == 'V' || name[at] == 'r')) ++at;
+    }
+    if (at == 0 || at == name.size()) return false;
+    char first = name[at];
+    return (first >= '0' && first <= '9') || first == 'N' || first == 'S' || first == 'Z' ||
+           name.compare(at, std::string::npos, "v") == 0;
+  }
+
+  static constexpr std::size_t MaxTypeName = 4096;
+
   ImageSource source_;
   FrameReport& report_;
   Address function_ = 0;
+  Address record_ = 0;
 };
 
 } // namespace
@@ -137,7 +185,7 @@ FrameReport CheckFrames(const Image& image, Address begin, Address end) {
         throw OutsideImage("a record runs past the frame section's end");
       if (record.cie != 0) {
         ++report.fdeCount;
-        checker.CheckFde(record);
+        checker.CheckFde(record, at);
       }
     } catch (const Refused& refused) {
       problem.what = Describe(refused);
