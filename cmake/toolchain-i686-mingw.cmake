@@ -13,9 +13,9 @@ include(${CMAKE_CURRENT_LIST_DIR}/MingwToolchain.cmake)
 # Windows hands the entry point and every callback a stack aligned to 4 bytes only, so the
 # compiler assumes no more and keeps no more (it realigns a frame that needs more itself); and
 # the heap gives 8-byte blocks, so the allocation operator is told no more than that.
-set(ZM_PROCESSOR_FLOOR_FLAGS "-march=i386 -mpreferred-stack-boundary=2")
-set(CMAKE_C_FLAGS_INIT "${ZM_PROCESSOR_FLOOR_FLAGS}")
-set(CMAKE_CXX_FLAGS_INIT "${ZM_PROCESSOR_FLOOR_FLAGS} -faligned-new=8")
+# The top-level CMakeLists.txt gives these to every target, also in a build tree configured before.
+set(ZM_PROCESSOR_FLOOR_OPTIONS -march=i386 -mpreferred-stack-boundary=2
+                               $<$<COMPILE_LANGUAGE:CXX>:-faligned-new=8>)
 
 # Test executables run under 32-bit Wine, in the build tree's own prefix; every Windows test
 # passes ZM_WINE_ARCH on to the Wine helpers (scripts/wine-flavour.sh).
