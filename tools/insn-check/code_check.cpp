@@ -40,6 +40,7 @@ private:
 
 struct Decoded {
   Address address;
+  std::size_t size;
   std::string text;
   std::string mnemonic;
   std::string refusal;
@@ -65,9 +66,21 @@ std::string HexBytes(const std::uint8_t* bytes, std::size_t count) {
   return text;
 }
 
-bool AllFillBytes(const std::uint8_t* bytes, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i)
-    if (bytes[i] != 0x00 && bytes[i] != 0xcc) return false;
+// True when the bytes from offset to the end are all alignment: single fill bytes (nop, int3,
+// zero) or the NOP forms assemblers align with, which may be cut off at the end.
+bool IsAlignmentTail(Disassembler& disassembler, const std::uint8_t* bytes, std::size_t offset,
+                     std::size_t size, Address address) {
+  while (offset < size) {
+    std::uint8_t byte = bytes[offset];
+    if (byte == 0x90 || byte == 0xcc || byte == 0x00) {
+      ++offset;
+      continue;
+    }
+    const cs_insn* insn =
+        disassembler.Decode(bytes + offset, size - offset, static_cast<Address>(address + offset));
+    if (insn == nullptr || !IsPadding(*insn)) return false;
+    offset += insn->size;
+  }
   return true;
 }
 
@@ -89,17 +102,19 @@ void CheckRange(Disassembler& disassembler, const eh_check::Image& image, const 
     if (insn == nullptr) break;
     std::string text = insn->mnemonic;
     if (insn->op_str[0] != '\0') text += std::string(" ") + insn->op_str;
-    decoded.push_back({static_cast<Address>(range.begin + offset), text, insn->mnemonic,
+    decoded.push_back({static_cast<Address>(range.begin + offset), insn->size, text, insn->mnemonic,
                        RefusalOf(*insn), IsPadding(*insn), EndsFlow(*insn)});
     offset += insn->size;
   }
 
   // Alignment after the function's last ret or jmp never executes; anything else does.
   std::size_t executed = decoded.size();
-  bool undecodedIsFill = AllFillBytes(bytes + offset, size - offset);
   std::size_t last = decoded.size();
-  while (last > 0 && decoded[last - 1].padding) --last;
-  if (undecodedIsFill && last > 0 && decoded[last - 1].endsFlow) executed = last;
+  while (last > 0 && !decoded[last - 1].endsFlow) --last;
+  if (last > 0) {
+    std::size_t tail = decoded[last - 1].address + decoded[last - 1].size - range.begin;
+    if (IsAlignmentTail(disassembler, bytes, tail, size, range.begin)) executed = last;
+  }
 
   for (std::size_t i = 0; i < executed; ++i) {
     const Decoded& instruction = decoded[i];
