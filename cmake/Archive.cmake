@@ -12,9 +12,11 @@ if(CMAKE_CROSSCOMPILING)
     CMAKE_CACHE_ARGS -DCMAKE_TOOLCHAIN_FILE:FILEPATH=
     BUILD_ALWAYS ON
     INSTALL_COMMAND ""
-    BUILD_BYPRODUCTS ${ZM_HOST_TOOLS_DIR}/zm-pack ${ZM_HOST_TOOLS_DIR}/zm-eh-check)
+    BUILD_BYPRODUCTS ${ZM_HOST_TOOLS_DIR}/zm-pack ${ZM_HOST_TOOLS_DIR}/zm-eh-check
+                     ${ZM_HOST_TOOLS_DIR}/zm-insn-check)
   set(ZM_PACKER ${ZM_HOST_TOOLS_DIR}/zm-pack)
   set(ZM_EH_CHECKER ${ZM_HOST_TOOLS_DIR}/zm-eh-check)
+  set(ZM_INSN_CHECKER ${ZM_HOST_TOOLS_DIR}/zm-insn-check)
   set(ZM_PACKER_TARGET zm_host_tools)
 else()
   add_subdirectory(${CMAKE_SOURCE_DIR}/tools ${CMAKE_BINARY_DIR}/tools)
