@@ -1,13 +1,11 @@
 // The uninstaller's steps on the machine. Each reports whether it reached its goal, so that the
-// program can tell the user exactly what is left.
+// program can tell the user exactly what is left. They reach the machine through the platform
+// layer alone, so that they also run natively against the emulated machine.
 #pragma once
 
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+#include "foundation/platform.h"
 
 namespace uninstall {
-
-bool IsNtFamily();
 
 struct Installation {
   char uninstaller[MAX_PATH];          // this program

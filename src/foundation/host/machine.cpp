@@ -3,6 +3,7 @@
 // launched programs, message boxes).
 #include <cstring>
 
+#include "foundation/ascii_case.h"
 #include "foundation/host/emulation.h"
 #include "foundation/host/sandbox.h"
 #include "foundation/platform_hooks.h"
@@ -58,6 +59,7 @@ void Reset() {
   detail::ResetResources();
   detail::ResetFiles();
   detail::ResetShortNames();
+  detail::ResetProcesses();
   detail::PrepareDrives();
 }
 
@@ -110,7 +112,7 @@ bool WindowsDirectory(std::string* path) {
   return true;
 }
 
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char Upper(char c) { return AsciiUpper(c); }
 
 std::string UpperCase(const std::string& text) {
   std::string upper = text;
