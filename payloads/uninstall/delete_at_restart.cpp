@@ -1,5 +1,4 @@
 #include "foundation/path_text.h"
-#include "foundation/platform_family.h"
 #include "uninstall/restart_list.h"
 #include "uninstall/steps.h"
 
@@ -21,19 +20,23 @@ bool WriteWholeFile(const char* path, const char* data, DWORD size) {
 
 bool Exists(const char* path) { return sys::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
-// The paths of wininit.ini, of the new content written beside it and of the old content while
-// the new one takes its place.
+// The paths of wininit.ini, of the new content written beside it (wininit.in$) and of the old
+// content while the new one takes its place (wininit.in~).
 struct WininitFiles {
   char wininit[MAX_PATH], staging[MAX_PATH], previous[MAX_PATH];
 };
 
 bool FindWininit(WininitFiles* files) {
-  char directory[MAX_PATH];
-  UINT length = sys::GetWindowsDirectoryA(directory, MAX_PATH);
-  return length != 0 && length < MAX_PATH &&
-         JoinPath(directory, "wininit.ini", files->wininit, MAX_PATH) &&
-         JoinPath(directory, "wininit.zm$", files->staging, MAX_PATH) &&
-         JoinPath(directory, "wininit.zm~", files->previous, MAX_PATH);
+  // Room for a separator and the name.
+  UINT length = sys::GetWindowsDirectoryA(files->wininit, MAX_PATH - 16);
+  if (length == 0 || length >= MAX_PATH - 16) return false;
+  if (NeedsPathSeparator(files->wininit, length)) files->wininit[length++] = '\\';
+  sys::lstrcpyA(files->wininit + length, "wininit.ini");
+  sys::lstrcpyA(files->staging, files->wininit);
+  sys::lstrcpyA(files->previous, files->wininit);
+  files->staging[length + 10] = '$';
+  files->previous[length + 10] = '~';
+  return true;
 }
 
 // The 95/98 family has no call that replaces a file in one step. The old file is renamed aside
@@ -65,7 +68,6 @@ bool AddToWininit(const char* path) {
   if (length == 0 || length >= MAX_PATH) return false;
   WininitFiles files;
   if (!FindWininit(&files)) return false;
-  RecoverInterruptedReplacement(files);
 
   // The 95/98 family may hold the file in its profile cache; write that out before reading.
   sys::WritePrivateProfileStringA(nullptr, nullptr, nullptr, files.wininit);
@@ -105,8 +107,13 @@ bool AddToWininit(const char* path) {
 
 } // namespace
 
-bool DeleteAtRestart(const char* path) {
-  if (IsWindowsNT()) return sys::MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+void RepairWininit() {
+  WininitFiles files;
+  if (FindWininit(&files)) RecoverInterruptedReplacement(files);
+}
+
+bool DeleteAtRestart(const char* path, bool nt) {
+  if (nt) return sys::MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   return AddToWininit(path);
 }
 
@@ -118,9 +125,9 @@ bool DeleteNow(const char* path) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-Removal DeleteNowOrAtRestart(const char* path) {
+Removal DeleteNowOrAtRestart(const char* path, bool nt) {
   if (DeleteNow(path)) return Removal::Done;
-  return DeleteAtRestart(path) ? Removal::AtRestart : Removal::Failed;
+  return DeleteAtRestart(path, nt) ? Removal::AtRestart : Removal::Failed;
 }
 
 } // namespace uninstall

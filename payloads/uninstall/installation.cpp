@@ -1,3 +1,4 @@
+#include "foundation/platform_family.h"
 #include "foundation/product_names.h"
 #include "uninstall/steps.h"
 
@@ -17,6 +18,7 @@ int FileNameOffset(const char* path) {
 } // namespace
 
 bool FindInstallation(Installation* installation) {
+  if (!QueryWindowsNT(&installation->nt)) return false;
   DWORD length = sys::GetModuleFileNameA(nullptr, installation->uninstaller, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return false;
 
@@ -34,6 +36,9 @@ bool FindInstallation(Installation* installation) {
   length = sys::GetShortPathNameA(installation->screenSaver, shortPath, MAX_PATH);
   if (length != 0 && length < MAX_PATH) {
     sys::lstrcpyA(installation->screenSaverShortName, shortPath + FileNameOffset(shortPath));
+  } else if (sys::GetFileAttributesA(installation->screenSaver) != INVALID_FILE_ATTRIBUTES) {
+    // Without its short name the setting cannot be recognised as ours.
+    return false;
   }
   return true;
 }

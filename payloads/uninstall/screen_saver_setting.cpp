@@ -1,5 +1,4 @@
 #include "common/text.h"
-#include "foundation/platform_family.h"
 #include "foundation/product_names.h"
 #include "uninstall/setting_match.h"
 #include "uninstall/steps.h"
@@ -46,10 +45,13 @@ SettingResult RestoreInRegistry(const Installation& installation) {
   char current[SettingCapacity], backup[SettingCapacity];
   DWORD type = 0, size = SettingCapacity - 1;
   SettingResult outcome = SettingResult::LeftAlone;
-  // A value that is missing, too long or not text cannot name our file.
-  if (sys::RegQueryValueExA(desktop, ScreenSaverValueName, nullptr, &type,
-                            reinterpret_cast<BYTE*>(current), &size) == ERROR_SUCCESS &&
-      (type == REG_SZ || type == REG_EXPAND_SZ)) {
+  // A value that is missing, too long or not text cannot name our file; one that cannot be read
+  // might, and its file must then stay.
+  result = sys::RegQueryValueExA(desktop, ScreenSaverValueName, nullptr, &type,
+                                 reinterpret_cast<BYTE*>(current), &size);
+  if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND && result != ERROR_MORE_DATA) {
+    outcome = SettingResult::Failed;
+  } else if (result == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
     current[size] = '\0';
     if (IsOurs(current, installation)) {
       outcome = SettingResult::Failed;
@@ -91,7 +93,7 @@ SettingResult RestoreInSystemIni(const Installation& installation) {
 } // namespace
 
 SettingResult RestoreScreenSaverSetting(const Installation& installation) {
-  return IsWindowsNT() ? RestoreInRegistry(installation) : RestoreInSystemIni(installation);
+  return installation.nt ? RestoreInRegistry(installation) : RestoreInSystemIni(installation);
 }
 
 } // namespace uninstall

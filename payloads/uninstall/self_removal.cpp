@@ -15,10 +15,7 @@ namespace {
 
 // The copy only ever deletes a file byte for byte equal to itself, so that its switch cannot
 // be used to delete anything else.
-bool IsCopyOfThisProgram(const char* path) {
-  char self[MAX_PATH];
-  DWORD length = sys::GetModuleFileNameA(nullptr, self, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return false;
+bool IsCopyOfThisProgram(const char* self, const char* path) {
   HANDLE files[2];
   files[0] = sys::CreateFileA(self, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
@@ -81,8 +78,12 @@ bool StartSelfRemoval(const char* ownPath) {
 }
 
 bool FinishSelfRemoval(unsigned long waitHandle, const char* uninstallerPath) {
+  // This program, as the uninstaller finds itself, and the family for the restart deletions.
   // Checked first, so that a misused switch ends at once, whatever the handle is.
-  if (!IsCopyOfThisProgram(uninstallerPath)) return false;
+  Installation copy;
+  if (!FindInstallation(&copy) || !IsCopyOfThisProgram(copy.uninstaller, uninstallerPath)) {
+    return false;
+  }
   HANDLE parent = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(waitHandle));
   // The uninstaller ends when the user has closed its last box, however long that takes.
   // Should the handle be unusable, the retries below still wait for the file to come free.
@@ -94,10 +95,8 @@ bool FinishSelfRemoval(unsigned long waitHandle, const char* uninstallerPath) {
     if (attempt > 0) sys::Sleep(200);
     deleted = DeleteNow(uninstallerPath);
   }
-  if (!deleted) DeleteAtRestart(uninstallerPath);
-  char self[MAX_PATH];
-  DWORD length = sys::GetModuleFileNameA(nullptr, self, MAX_PATH);
-  if (length != 0 && length < MAX_PATH) DeleteAtRestart(self);
+  if (!deleted) DeleteAtRestart(uninstallerPath, copy.nt);
+  DeleteAtRestart(copy.uninstaller, copy.nt);
   return true;
 }
 

@@ -42,7 +42,8 @@ enum Leftover : unsigned {
 // user can run it again; every step is safe to repeat.
 unsigned Uninstall(const uninstall::Installation& installation) {
   unsigned left = NothingLeft;
-  switch (uninstall::DeleteNowOrAtRestart(installation.screenSaver)) {
+  if (!installation.nt) uninstall::RepairWininit();
+  switch (uninstall::DeleteNowOrAtRestart(installation.screenSaver, installation.nt)) {
   case uninstall::Removal::Done:
     break;
   case uninstall::Removal::AtRestart:
@@ -57,7 +58,7 @@ unsigned Uninstall(const uninstall::Installation& installation) {
 
   if (!uninstall::RemoveUninstallEntry()) return left | UninstallEntry;
   if (!uninstall::StartSelfRemoval(installation.uninstaller)) {
-    if (uninstall::DeleteAtRestart(installation.uninstaller)) {
+    if (uninstall::DeleteAtRestart(installation.uninstaller, installation.nt)) {
       left |= FileAtRestart;
     } else {
       left |= Uninstaller;

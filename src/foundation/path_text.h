@@ -15,7 +15,3 @@ inline bool NeedsQuotes(const char* path) {
   }
   return false;
 }
-
-// Writes directory, a backslash where needed and name into out. False when the result, a
-// separator and a NUL might not fit in capacity.
-bool JoinPath(const char* directory, const char* name, char* out, unsigned long capacity);
