@@ -1,7 +1,8 @@
-// The narrow platform layer: every effect the installation engine has on the machine goes through
-// these functions. They carry the Win32 names, argument lists and results. The Windows build
-// forwards them to the real calls; the native build runs them against an emulated machine
-// (files under a sandbox folder, an in-memory registry, profile files, a resource container).
+// The narrow platform layer: every effect the installation engine and the uninstaller have on the
+// machine goes through these functions. They carry the Win32 names, argument lists and results.
+// The Windows build forwards them to the real calls (the payloads call the system's own
+// functions under these names); the native build runs them against an emulated machine (files
+// under a sandbox folder, an in-memory registry, profile files, a resource container).
 #pragma once
 
 #include <cstddef>
