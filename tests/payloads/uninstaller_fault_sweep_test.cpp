@@ -71,7 +71,7 @@ const char* Describe(Start start) {
   case Start::InUse:
     return "the screen saver file in use";
   case Start::OthersInWininit:
-    return "other programs' entries for the restart";
+    return "other programs' entries for the restart, the file in use";
   case Start::UserChangedSetting:
     return "a setting the user has changed since";
   case Start::AfterInterruptedRun:
@@ -123,6 +123,13 @@ int Run(const char* arguments, bool answerYes = true) {
   return uninstall::RunUninstaller(arguments);
 }
 
+// As a running screen saver holds its file: without delete sharing.
+void HoldInUse(const std::string& path) {
+  HANDLE running = sys::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+  REQUIRE(running != INVALID_HANDLE_VALUE);
+}
+
 // The state the installer leaves (its directory, both files, the backup of the previous
 // setting, our short path as the setting, the uninstall entry), with the others' things around
 // it that must survive, and then what the starting state adds.
@@ -159,14 +166,12 @@ Installed Stage(Family family, Start start) {
   switch (start) {
   case Start::Fresh:
     break;
-  case Start::InUse: {
-    // The running screen saver holds its file without delete sharing.
-    HANDLE running = sys::CreateFileA(installed.screenSaver.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                      nullptr, OPEN_EXISTING, 0, nullptr);
-    REQUIRE(running != INVALID_HANDLE_VALUE);
+  case Start::InUse:
+    HoldInUse(installed.screenSaver);
     break;
-  }
   case Start::OthersInWininit:
+    // In use as well, so that our entry joins theirs.
+    HoldInUse(installed.screenSaver);
     WriteFileBytes(Wininit, OthersWininit);
     REQUIRE(sys::MoveFileExA(OthersRestartDeletion, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ==
             (family == Family::NT));
