@@ -3,47 +3,11 @@
 // the tests; the shipped program is built without any of that.
 #include "foundation/platform.h"
 
-#include <cstdarg>
+#include "foundation/win32/traced_call.h"
 
 #ifdef ZM_PLATFORM_HOOKS
-#include <string>
-
-#include "foundation/platform_hooks.h"
-
-namespace {
-
-std::string Text(LPCSTR text) { return text ? text : "(null)"; }
-
-std::string ResourceName(LPCSTR name) {
-  if (IS_INTRESOURCE(name)) return "#" + std::to_string(reinterpret_cast<ULONG_PTR>(name));
-  return name;
-}
-
-// Records the call; true when a fault makes it fail, with the error code already set.
-bool Fails(const char* name, const std::string& detail, DWORD usualError) {
-  DWORD error = 0;
-  if (!sys::hooks::Enter(name, detail, &error)) return false;
-  ::SetLastError(error ? error : usualError);
-  return true;
-}
-
-LONG FailedStatus(DWORD usualError) {
-  return static_cast<LONG>(::GetLastError() ? ::GetLastError() : usualError);
-}
-
-} // namespace
-
-#define ZM_FAIL_IF(name, detail, usualError, failure)                                              \
-  do {                                                                                             \
-    if (Fails(name, detail, usualError)) return failure;                                           \
-  } while (0)
-#define ZM_FAIL_STATUS_IF(name, detail)                                                            \
-  do {                                                                                             \
-    if (Fails(name, detail, ERROR_ACCESS_DENIED)) return FailedStatus(ERROR_ACCESS_DENIED);        \
-  } while (0)
-#else
-#define ZM_FAIL_IF(name, detail, usualError, failure) ((void)0)
-#define ZM_FAIL_STATUS_IF(name, detail) ((void)0)
+using sys::traced::ResourceName;
+using sys::traced::Text;
 #endif
 
 namespace sys {
@@ -154,36 +118,6 @@ BOOL RemoveDirectoryA(LPCSTR path) {
   return ::RemoveDirectoryA(path);
 }
 
-BOOL SetFileAttributesA(LPCSTR path, DWORD attributes) {
-  ZM_FAIL_IF("SetFileAttributesA", Text(path), ERROR_ACCESS_DENIED, FALSE);
-  return ::SetFileAttributesA(path, attributes);
-}
-
-BOOL CopyFileA(LPCSTR existingPath, LPCSTR newPath, BOOL failIfExists) {
-  ZM_FAIL_IF("CopyFileA", Text(existingPath) + "|" + Text(newPath), ERROR_DISK_FULL, FALSE);
-  return ::CopyFileA(existingPath, newPath, failIfExists);
-}
-
-BOOL MoveFileA(LPCSTR existingPath, LPCSTR newPath) {
-  ZM_FAIL_IF("MoveFileA", Text(existingPath) + "|" + Text(newPath), ERROR_ACCESS_DENIED, FALSE);
-  return ::MoveFileA(existingPath, newPath);
-}
-
-BOOL MoveFileExA(LPCSTR existingPath, LPCSTR newPath, DWORD flags) {
-  ZM_FAIL_IF("MoveFileExA", Text(existingPath) + "|" + Text(newPath), ERROR_ACCESS_DENIED, FALSE);
-  return ::MoveFileExA(existingPath, newPath, flags);
-}
-
-DWORD GetTempPathA(DWORD size, LPSTR buffer) {
-  ZM_FAIL_IF("GetTempPathA", "", ERROR_PATH_NOT_FOUND, 0);
-  return ::GetTempPathA(size, buffer);
-}
-
-UINT GetTempFileNameA(LPCSTR directory, LPCSTR prefix, UINT unique, LPSTR tempFileName) {
-  ZM_FAIL_IF("GetTempFileNameA", Text(directory), ERROR_ACCESS_DENIED, 0);
-  return ::GetTempFileNameA(directory, prefix, unique, tempFileName);
-}
-
 LONG RegOpenKeyExA(HKEY parent, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result) {
   ZM_FAIL_STATUS_IF("RegOpenKeyExA", Text(subKey));
   return ::RegOpenKeyExA(parent, subKey, options, access, result);
@@ -232,16 +166,6 @@ LONG RegCloseKey(HKEY key) {
   return ::RegCloseKey(key);
 }
 
-LONG RegQueryInfoKeyA(HKEY key, LPSTR className, LPDWORD classSize, LPDWORD reserved,
-                      LPDWORD subKeys, LPDWORD maxSubKeyLength, LPDWORD maxClassLength,
-                      LPDWORD values, LPDWORD maxValueNameLength, LPDWORD maxValueLength,
-                      LPDWORD securityDescriptorSize, PFILETIME lastWriteTime) {
-  ZM_FAIL_STATUS_IF("RegQueryInfoKeyA", "");
-  return ::RegQueryInfoKeyA(key, className, classSize, reserved, subKeys, maxSubKeyLength,
-                            maxClassLength, values, maxValueNameLength, maxValueLength,
-                            securityDescriptorSize, lastWriteTime);
-}
-
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
                                DWORD size, LPCSTR fileName) {
   ZM_FAIL_IF("GetPrivateProfileStringA", Text(section) + "|" + Text(key), ERROR_FILE_NOT_FOUND, 0);
@@ -273,62 +197,6 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR title, UINT style) {
   if (auto handler = sys::hooks::GetMessageBoxHandler()) return handler(owner, text, title, style);
 #endif
   return ::MessageBoxA(owner, text, title, style);
-}
-
-DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
-  ZM_FAIL_IF("GetModuleFileNameA", "", ERROR_INSUFFICIENT_BUFFER, 0);
-  return ::GetModuleFileNameA(module, fileName, size);
-}
-
-HANDLE GetProcessHeap() { return ::GetProcessHeap(); }
-
-// The system sets no last error when an allocation fails.
-LPVOID HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes) {
-  ZM_FAIL_IF("HeapAlloc", std::to_string(bytes), ERROR_SUCCESS, nullptr);
-  return ::HeapAlloc(heap, flags, bytes);
-}
-
-BOOL HeapFree(HANDLE heap, DWORD flags, LPVOID memory) {
-  ZM_FAIL_IF("HeapFree", "", ERROR_INVALID_PARAMETER, FALSE);
-  return ::HeapFree(heap, flags, memory);
-}
-
-HANDLE GetCurrentProcess() { return ::GetCurrentProcess(); }
-
-BOOL DuplicateHandle(HANDLE sourceProcess, HANDLE source, HANDLE targetProcess, LPHANDLE target,
-                     DWORD access, BOOL inherit, DWORD options) {
-  ZM_FAIL_IF("DuplicateHandle", "", ERROR_NOT_ENOUGH_MEMORY, FALSE);
-  return ::DuplicateHandle(sourceProcess, source, targetProcess, target, access, inherit, options);
-}
-
-BOOL CreateProcessA(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES processSecurity,
-                    LPSECURITY_ATTRIBUTES threadSecurity, BOOL inheritHandles, DWORD flags,
-                    LPVOID environment, LPCSTR currentDirectory, LPSTARTUPINFOA startup,
-                    LPPROCESS_INFORMATION process) {
-  ZM_FAIL_IF("CreateProcessA", Text(commandLine), ERROR_FILE_NOT_FOUND, FALSE);
-  return ::CreateProcessA(application, commandLine, processSecurity, threadSecurity, inheritHandles,
-                          flags, environment, currentDirectory, startup, process);
-}
-
-DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) {
-  ZM_FAIL_IF("WaitForSingleObject", "", ERROR_INVALID_HANDLE, WAIT_FAILED);
-  return ::WaitForSingleObject(object, milliseconds);
-}
-
-void Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
-
-int lstrlenA(LPCSTR text) { return ::lstrlenA(text); }
-
-LPSTR lstrcpyA(LPSTR out, LPCSTR text) { return ::lstrcpyA(out, text); }
-
-LPSTR lstrcatA(LPSTR out, LPCSTR text) { return ::lstrcatA(out, text); }
-
-int wsprintfA(LPSTR out, LPCSTR format, ...) {
-  va_list arguments;
-  va_start(arguments, format);
-  int length = ::wvsprintfA(out, format, arguments);
-  va_end(arguments);
-  return length;
 }
 
 DWORD GetLastError() { return ::GetLastError(); }
