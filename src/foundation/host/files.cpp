@@ -13,6 +13,7 @@
 #include "foundation/host/file_time.h"
 #include "foundation/host/sandbox.h"
 #include "foundation/host/short_names.h"
+#include "foundation/path_text.h"
 #include "foundation/platform_hooks.h"
 
 namespace sys {
@@ -476,7 +477,7 @@ DWORD GetTempPathA(DWORD size, LPSTR buffer) {
   if (Fails("GetTempPathA", "", ERROR_PATH_NOT_FOUND, &error)) return 0;
   std::string directory;
   if (!host::detail::WindowsDirectory(&directory) || directory.empty()) directory = "C:";
-  if (directory.back() != '\\') directory += '\\';
+  if (NeedsPathSeparator(directory.c_str(), directory.size())) directory += '\\';
   directory += "TEMP\\";
   host::detail::MakeHostDirectories(directory);
   // Too small: the size it would need, NUL included.
@@ -492,7 +493,7 @@ UINT GetTempFileNameA(LPCSTR directory, LPCSTR prefix, UINT unique, LPSTR tempFi
   if (directory == nullptr || prefix == nullptr || tempFileName == nullptr)
     return Failure(ERROR_INVALID_PARAMETER, 0u);
   std::string base = directory;
-  if (!base.empty() && base.back() != '\\') base += '\\';
+  if (NeedsPathSeparator(base.c_str(), base.size())) base += '\\';
   base += std::string(prefix).substr(0, 3);
   for (;;) {
     UINT number = unique != 0 ? unique : State().nextTempNumber++;

@@ -6,6 +6,7 @@
 #include "foundation/ascii_case.h"
 #include "foundation/host/emulation.h"
 #include "foundation/host/sandbox.h"
+#include "foundation/path_text.h"
 #include "foundation/platform_hooks.h"
 
 namespace sys {
@@ -72,7 +73,7 @@ void SetWindowsDirectory(const char* path) {
   // A real machine's Windows directory exists, with its "system" folder.
   std::string folder = Trimmed(state.windowsDirectory);
   if (!folder.empty() && folder.size() < MAX_PATH) {
-    if (folder.back() != '\\') folder += '\\';
+    if (NeedsPathSeparator(folder.c_str(), folder.size())) folder += '\\';
     detail::MakeHostDirectories(folder + "system");
   }
 }
