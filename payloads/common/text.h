@@ -1,28 +1,17 @@
 // Tiny text helpers shared by the payload programs. They stay free of the C++ library and of
-// Windows so that the programs remain small and the logic builds natively for the tests.
+// Windows so that the programs remain small and the logic builds natively for the tests. Letter
+// case follows the platform's rule in foundation/ascii_case.h.
 #pragma once
 
-namespace payload {
+#include "foundation/ascii_case.h"
 
-// ASCII letters only: every name these programs compare is ASCII, and any other byte that
-// differs still compares unequal.
-inline char FoldCase(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+namespace payload {
 
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 inline const char* SkipBlanks(const char* text) {
   while (IsBlank(*text)) ++text;
   return text;
-}
-
-// True when [text, text + length) equals the NUL-terminated word, letter case aside.
-inline bool EqualsNoCase(const char* text, unsigned long length, const char* word) {
-  for (unsigned long i = 0; i < length; ++i) {
-    if (word[i] == '\0' || FoldCase(text[i]) != FoldCase(word[i])) return false;
-  }
-  return word[length] == '\0';
 }
 
 inline unsigned long Length(const char* text) {

@@ -24,7 +24,7 @@ Command ParseCommandLine(const char* arguments) {
   // Some launchers quote the switch itself.
   if (*p == '"') ++p;
   if (*p != '/' && *p != '-') return {Mode::Settings, 0};
-  switch (payload::FoldCase(p[1])) {
+  switch (AsciiLower(p[1])) {
   case 's':
     return {Mode::FullScreen, 0};
   case 'p':

@@ -12,7 +12,7 @@ bool IsSwitch(const char* text, const char* word, const char** rest) {
   const char* start = text + 1;
   const char* end = start;
   while (*end != '\0' && !payload::IsBlank(*end)) ++end;
-  if (!payload::EqualsNoCase(start, static_cast<unsigned long>(end - start), word)) return false;
+  if (!EqualsNoCase(start, static_cast<unsigned long>(end - start), word)) return false;
   *rest = end;
   return true;
 }

@@ -1,13 +1,8 @@
+#include "foundation/platform_family.h"
 #include "foundation/product_names.h"
 #include "uninstall/steps.h"
 
 namespace uninstall {
-
-bool IsNtFamily() {
-  OSVERSIONINFOA version = {};
-  version.dwOSVersionInfoSize = sizeof version;
-  return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
 
 namespace {
 
@@ -23,21 +18,27 @@ int FileNameOffset(const char* path) {
 } // namespace
 
 bool FindInstallation(Installation* installation) {
-  DWORD length = GetModuleFileNameA(nullptr, installation->uninstaller, MAX_PATH);
+  if (!QueryWindowsNT(&installation->nt)) return false;
+  DWORD length = sys::GetModuleFileNameA(nullptr, installation->uninstaller, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return false;
 
+  // The screen saver's name takes the place of this program's.
   int directoryLength = FileNameOffset(installation->uninstaller);
-  if (directoryLength == 0 || directoryLength + lstrlenA(ScreenSaverFileName) >= MAX_PATH) {
+  if (directoryLength == 0 ||
+      directoryLength + static_cast<int>(sizeof ScreenSaverFileName) > MAX_PATH) {
     return false;
   }
-  lstrcpynA(installation->screenSaver, installation->uninstaller, directoryLength + 1);
-  lstrcatA(installation->screenSaver, ScreenSaverFileName);
+  sys::lstrcpyA(installation->screenSaver, installation->uninstaller);
+  sys::lstrcpyA(installation->screenSaver + directoryLength, ScreenSaverFileName);
 
   char shortPath[MAX_PATH];
   installation->screenSaverShortName[0] = '\0';
-  length = GetShortPathNameA(installation->screenSaver, shortPath, MAX_PATH);
+  length = sys::GetShortPathNameA(installation->screenSaver, shortPath, MAX_PATH);
   if (length != 0 && length < MAX_PATH) {
-    lstrcpyA(installation->screenSaverShortName, shortPath + FileNameOffset(shortPath));
+    sys::lstrcpyA(installation->screenSaverShortName, shortPath + FileNameOffset(shortPath));
+  } else if (sys::GetFileAttributesA(installation->screenSaver) != INVALID_FILE_ATTRIBUTES) {
+    // Without its short name the setting cannot be recognised as ours.
+    return false;
   }
   return true;
 }

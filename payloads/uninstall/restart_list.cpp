@@ -32,13 +32,13 @@ bool IsRenameHeader(const char* text, const Line& line) {
   unsigned long nameBegin = line.textBegin + 1, nameEnd = line.textEnd - 1;
   while (nameBegin < nameEnd && payload::IsBlank(text[nameBegin])) ++nameBegin;
   while (nameEnd > nameBegin && payload::IsBlank(text[nameEnd - 1])) --nameEnd;
-  return payload::EqualsNoCase(text + nameBegin, nameEnd - nameBegin, "rename");
+  return EqualsNoCase(text + nameBegin, nameEnd - nameBegin, "rename");
 }
 
 bool IsOurEntry(const char* text, const Line& line, const char* path) {
   unsigned long size = line.textEnd - line.textBegin;
-  return size > 4 && payload::EqualsNoCase(text + line.textBegin, 4, "NUL=") &&
-         payload::EqualsNoCase(text + line.textBegin + 4, size - 4, path);
+  return size > 4 && EqualsNoCase(text + line.textBegin, 4, "NUL=") &&
+         EqualsNoCase(text + line.textBegin + 4, size - 4, path);
 }
 
 class Writer {

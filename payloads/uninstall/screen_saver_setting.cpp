@@ -1,3 +1,4 @@
+#include "common/text.h"
 #include "foundation/product_names.h"
 #include "uninstall/setting_match.h"
 #include "uninstall/steps.h"
@@ -18,12 +19,13 @@ bool IsOurs(const char* setting, const Installation& installation) {
 bool ReadBackup(char* value) {
   value[0] = '\0';
   HKEY key;
-  LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, BackupKeyPath, 0, KEY_QUERY_VALUE, &key);
+  LONG result = sys::RegOpenKeyExA(HKEY_CURRENT_USER, BackupKeyPath, 0, KEY_QUERY_VALUE, &key);
   if (result == ERROR_FILE_NOT_FOUND) return true;
   if (result != ERROR_SUCCESS) return false;
   DWORD type = 0, size = SettingCapacity - 1;
-  result = RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
-  RegCloseKey(key);
+  result =
+      sys::RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+  sys::RegCloseKey(key);
   if (result == ERROR_FILE_NOT_FOUND) {
     value[0] = '\0';
     return true;
@@ -35,58 +37,63 @@ bool ReadBackup(char* value) {
 
 SettingResult RestoreInRegistry(const Installation& installation) {
   HKEY desktop;
-  LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, DesktopKeyPath, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                              &desktop);
+  LONG result = sys::RegOpenKeyExA(HKEY_CURRENT_USER, DesktopKeyPath, 0,
+                                   KEY_QUERY_VALUE | KEY_SET_VALUE, &desktop);
   if (result == ERROR_FILE_NOT_FOUND) return SettingResult::LeftAlone;
   if (result != ERROR_SUCCESS) return SettingResult::Failed;
 
   char current[SettingCapacity], backup[SettingCapacity];
   DWORD type = 0, size = SettingCapacity - 1;
   SettingResult outcome = SettingResult::LeftAlone;
-  // A value that is missing, too long or not text cannot name our file.
-  if (RegQueryValueExA(desktop, ScreenSaverValueName, nullptr, &type,
-                       reinterpret_cast<BYTE*>(current), &size) == ERROR_SUCCESS &&
-      (type == REG_SZ || type == REG_EXPAND_SZ)) {
+  // A value that is missing, too long or not text cannot name our file; one that cannot be read
+  // might, and its file must then stay.
+  result = sys::RegQueryValueExA(desktop, ScreenSaverValueName, nullptr, &type,
+                                 reinterpret_cast<BYTE*>(current), &size);
+  if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND && result != ERROR_MORE_DATA) {
+    outcome = SettingResult::Failed;
+  } else if (result == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
     current[size] = '\0';
     if (IsOurs(current, installation)) {
       outcome = SettingResult::Failed;
       if (ReadBackup(backup)) {
         if (backup[0] == '\0') {
-          result = RegDeleteValueA(desktop, ScreenSaverValueName);
+          result = sys::RegDeleteValueA(desktop, ScreenSaverValueName);
           if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND) {
             outcome = SettingResult::Restored;
           }
-        } else if (RegSetValueExA(desktop, ScreenSaverValueName, 0, REG_SZ,
-                                  reinterpret_cast<const BYTE*>(backup),
-                                  static_cast<DWORD>(lstrlenA(backup) + 1)) == ERROR_SUCCESS) {
+        } else if (sys::RegSetValueExA(desktop, ScreenSaverValueName, 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(backup),
+                                       static_cast<DWORD>(payload::Length(backup) + 1)) ==
+                   ERROR_SUCCESS) {
           outcome = SettingResult::Restored;
         }
       }
     }
   }
-  RegCloseKey(desktop);
+  sys::RegCloseKey(desktop);
   return outcome;
 }
 
 SettingResult RestoreInSystemIni(const Installation& installation) {
   char current[SettingCapacity], backup[SettingCapacity];
-  GetPrivateProfileStringA(BootSection, ScreenSaverValueName, "", current, SettingCapacity,
-                           SystemIniFileName);
+  sys::GetPrivateProfileStringA(BootSection, ScreenSaverValueName, "", current, SettingCapacity,
+                                SystemIniFileName);
   if (!IsOurs(current, installation)) return SettingResult::LeftAlone;
   if (!ReadBackup(backup)) return SettingResult::Failed;
   // An empty value, not a missing key: the 95/98 family keeps the key and reads "" as none.
-  if (!WritePrivateProfileStringA(BootSection, ScreenSaverValueName, backup, SystemIniFileName)) {
+  if (!sys::WritePrivateProfileStringA(BootSection, ScreenSaverValueName, backup,
+                                       SystemIniFileName)) {
     return SettingResult::Failed;
   }
   // The 95/98 family caches profile files; this writes the cache out.
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr, SystemIniFileName);
+  sys::WritePrivateProfileStringA(nullptr, nullptr, nullptr, SystemIniFileName);
   return SettingResult::Restored;
 }
 
 } // namespace
 
 SettingResult RestoreScreenSaverSetting(const Installation& installation) {
-  return IsNtFamily() ? RestoreInRegistry(installation) : RestoreInSystemIni(installation);
+  return installation.nt ? RestoreInRegistry(installation) : RestoreInSystemIni(installation);
 }
 
 } // namespace uninstall

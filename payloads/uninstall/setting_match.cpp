@@ -19,8 +19,8 @@ bool NamesScreenSaver(const char* setting, const char* longName, const char* sho
   }
   unsigned long nameLength = length - static_cast<unsigned long>(name - start);
   if (nameLength == 0) return false;
-  return payload::EqualsNoCase(name, nameLength, longName) ||
-         (shortName[0] != '\0' && payload::EqualsNoCase(name, nameLength, shortName));
+  return EqualsNoCase(name, nameLength, longName) ||
+         (shortName[0] != '\0' && EqualsNoCase(name, nameLength, shortName));
 }
 
 } // namespace uninstall

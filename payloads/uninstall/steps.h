@@ -1,21 +1,21 @@
 // The uninstaller's steps on the machine. Each reports whether it reached its goal, so that the
-// program can tell the user exactly what is left.
+// program can tell the user exactly what is left. They reach the machine through the platform
+// layer alone, so that they also run natively against the emulated machine.
 #pragma once
 
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+#include "foundation/platform.h"
 
 namespace uninstall {
 
-bool IsNtFamily();
-
 struct Installation {
+  bool nt;                             // the NT family, not 95/98
   char uninstaller[MAX_PATH];          // this program
   char screenSaver[MAX_PATH];          // the screen saver file beside it
   char screenSaverShortName[MAX_PATH]; // its 8.3 name; "" when the file is gone
 };
 
-// Fills the paths from this program's own location.
+// Fills the paths from this program's own location, and the family. False when any of it
+// cannot be known for sure.
 bool FindInstallation(Installation* installation);
 
 enum class SettingResult {
@@ -33,8 +33,12 @@ enum class Removal { Done, AtRestart, Failed };
 bool DeleteNow(const char* path);
 
 // Deletes a file, or has the system delete it at the next start when it is in use.
-Removal DeleteNowOrAtRestart(const char* path);
-bool DeleteAtRestart(const char* path);
+Removal DeleteNowOrAtRestart(const char* path, bool nt);
+bool DeleteAtRestart(const char* path, bool nt);
+
+// Puts wininit.ini back where a run was cut short while it replaced it (95/98 family). Every
+// uninstallation there begins with it, so that the later edits need not.
+void RepairWininit();
 
 // The Backup key, then the product's and the maker's keys where they hold nothing else.
 bool RemoveProductKeys();

@@ -1,7 +1,8 @@
-// The narrow platform layer: every effect the installation engine has on the machine goes through
-// these functions. They carry the Win32 names, argument lists and results. The Windows build
-// forwards them to the real calls; the native build runs them against an emulated machine
-// (files under a sandbox folder, an in-memory registry, profile files, a resource container).
+// The narrow platform layer: every effect the installation engine and the uninstaller have on the
+// machine goes through these functions. They carry the Win32 names, argument lists and results.
+// The Windows build forwards them to the real calls (the payloads call the system's own
+// functions under these names); the native build runs them against an emulated machine (files
+// under a sandbox folder, an in-memory registry, profile files, a resource container).
 #pragma once
 
 #include <cstddef>
@@ -17,6 +18,10 @@
 #else
 #include "host/win32_types.h"
 #endif
+
+#if defined(_WIN32) && defined(ZM_PLATFORM_DIRECT)
+#include "foundation/win32/platform_direct.h"
+#else
 
 namespace sys {
 
@@ -47,6 +52,13 @@ BOOL DeleteFileA(LPCSTR path);
 DWORD GetFileAttributesA(LPCSTR path);
 BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security);
 BOOL RemoveDirectoryA(LPCSTR path);
+BOOL SetFileAttributesA(LPCSTR path, DWORD attributes);
+BOOL CopyFileA(LPCSTR existingPath, LPCSTR newPath, BOOL failIfExists);
+BOOL MoveFileA(LPCSTR existingPath, LPCSTR newPath);
+// The NT family's way to delete a file at the next start (a null newPath).
+BOOL MoveFileExA(LPCSTR existingPath, LPCSTR newPath, DWORD flags);
+DWORD GetTempPathA(DWORD size, LPSTR buffer);
+UINT GetTempFileNameA(LPCSTR directory, LPCSTR prefix, UINT unique, LPSTR tempFileName);
 
 // Registry.
 LONG RegOpenKeyExA(HKEY parent, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result);
@@ -57,9 +69,14 @@ LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, cons
                     DWORD size);
 LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD reserved,
                    LPSTR className, LPDWORD classSize, PFILETIME lastWriteTime);
+LONG RegEnumKeyA(HKEY key, DWORD index, LPSTR name, DWORD nameSize);
 LONG RegDeleteKeyA(HKEY parent, LPCSTR subKey);
 LONG RegDeleteValueA(HKEY key, LPCSTR valueName);
 LONG RegCloseKey(HKEY key);
+LONG RegQueryInfoKeyA(HKEY key, LPSTR className, LPDWORD classSize, LPDWORD reserved,
+                      LPDWORD subKeys, LPDWORD maxSubKeyLength, LPDWORD maxClassLength,
+                      LPDWORD values, LPDWORD maxValueNameLength, LPDWORD maxValueLength,
+                      LPDWORD securityDescriptorSize, PFILETIME lastWriteTime);
 
 // Profile files; a file name without a directory means the copy in the Windows directory.
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
@@ -71,7 +88,32 @@ BOOL SystemParametersInfoA(UINT action, UINT param, PVOID data, UINT flags);
 UINT WinExec(LPCSTR commandLine, UINT show);
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR title, UINT style);
 
+// This program, its memory, and the programs it starts or waits for.
+DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
+HANDLE GetProcessHeap();
+LPVOID HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes);
+BOOL HeapFree(HANDLE heap, DWORD flags, LPVOID memory);
+HANDLE GetCurrentProcess();
+BOOL DuplicateHandle(HANDLE sourceProcess, HANDLE source, HANDLE targetProcess, LPHANDLE target,
+                     DWORD access, BOOL inherit, DWORD options);
+BOOL CreateProcessA(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES processSecurity,
+                    LPSECURITY_ATTRIBUTES threadSecurity, BOOL inheritHandles, DWORD flags,
+                    LPVOID environment, LPCSTR currentDirectory, LPSTARTUPINFOA startup,
+                    LPPROCESS_INFORMATION process);
+DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds);
+void Sleep(DWORD milliseconds);
+
+// The system's text functions: no effect on the machine, so never traced and never failed. The
+// payloads use them to stay small.
+int lstrlenA(LPCSTR text);
+LPSTR lstrcpyA(LPSTR out, LPCSTR text);
+LPSTR lstrcatA(LPSTR out, LPCSTR text);
+// Only %s, %lu and %% are known to the emulation.
+int wsprintfA(LPSTR out, LPCSTR format, ...);
+
 DWORD GetLastError();
 void SetLastError(DWORD error);
 
 } // namespace sys
+
+#endif

@@ -2,8 +2,15 @@
 
 #include "foundation/platform.h"
 
-bool IsWindowsNT() {
+bool QueryWindowsNT(bool* nt) {
   OSVERSIONINFOA info{};
   info.dwOSVersionInfoSize = sizeof info;
-  return sys::GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+  if (!sys::GetVersionExA(&info)) return false;
+  *nt = info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+  return true;
+}
+
+bool IsWindowsNT() {
+  bool nt = false;
+  return QueryWindowsNT(&nt) && nt;
 }

@@ -1,5 +1,7 @@
 #include "foundation/regkey.h"
 
+#include "foundation/registry_tree.h"
+
 #include <cstring>
 
 namespace {
@@ -83,16 +85,5 @@ void ZRegKey::GetSubKeyNames(std::vector<ZString>& names) {
 }
 
 bool ZRegKey::DeleteTree(const char* path) {
-  try {
-    ZRegKey child(*this, path, ModeOpen);
-    // The whole list first: deleting while enumerating would shift the indexes.
-    std::vector<ZString> names;
-    child.GetSubKeyNames(names);
-    for (const ZString& name : names) child.DeleteTree(name.CStr());
-    // The child is still open here; the platform deletes an open key all the same.
-    return sys::RegDeleteKeyA(Handle, path) == ERROR_SUCCESS;
-  } catch (const EOpen&) {
-    // Only the open above can throw it: every deeper call catches its own.
-    return false;
-  }
+  return DeleteRegistryTree(Handle, path) == ERROR_SUCCESS;
 }

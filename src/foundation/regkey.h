@@ -35,8 +35,8 @@ public:
   bool SetString(const char* valueName, const char* value);
   // Appends the names of all direct subkeys, in the platform's enumeration order.
   void GetSubKeyNames(std::vector<ZString>& names);
-  // Deletes the subkey at path (below this key) with everything below it. True when the final
-  // deletion of that subkey succeeded.
+  // Deletes the subkey at path (below this key) with everything below it (DeleteRegistryTree).
+  // True when the final deletion of that subkey succeeded.
   bool DeleteTree(const char* path);
 
   HKEY Handle;

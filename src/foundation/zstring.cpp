@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "foundation/ascii_case.h"
+
 namespace {
 
 // What a string holds after Assign or Format gave up its old buffer and could not get a new
@@ -29,10 +31,7 @@ void Release(char* buffer) {
 // vertical tab, form feed, carriage return.
 bool IsWhiteSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-unsigned char FoldCase(char c) {
-  unsigned char byte = static_cast<unsigned char>(c);
-  return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
-}
+unsigned char FoldCase(char c) { return static_cast<unsigned char>(AsciiLower(c)); }
 
 // Worst-case lengths of the numeric conversions: sign and ten digits, ten digits, eight nibbles.
 constexpr std::size_t SignedDecimalRoom = 11;

@@ -1,7 +1,6 @@
 #include "install/installation.h"
 
-#include <cstring>
-
+#include "foundation/path_text.h"
 #include "foundation/platform_family.h"
 #include "foundation/product_names.h"
 #include "install/payload_archive.h"
@@ -47,7 +46,7 @@ void ReadDisplaySettingsCommand(bool nt, const ZString& windowsDir, ZString& com
   }
   if (programDir.Length() == 0) return;
   const ZString program = programDir.Concat(DisplaySettingsProgram);
-  const bool quoted = std::strchr(program.CStr(), ' ') != nullptr;
+  const bool quoted = NeedsQuotes(program.CStr());
   if (quoted) command.Append('"');
   command.Append(program.CStr());
   if (quoted) command.Append('"');
@@ -64,7 +63,7 @@ void ReadShortPath(const ZString& longPath, ZString& shortPath) {
 } // namespace
 
 void EnsureTrailingBackslash(ZString& path) {
-  if (path.Length() > 0 && path.CharAt(path.Length() - 1) != '\\') path.Append('\\');
+  if (NeedsPathSeparator(path.CStr(), static_cast<unsigned long>(path.Length()))) path.Append('\\');
 }
 
 void NormalizeDirectory(ZString& path) {

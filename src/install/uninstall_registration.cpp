@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "foundation/path_text.h"
 #include "foundation/platform.h"
 #include "foundation/product_names.h"
 #include "foundation/regkey.h"
@@ -33,9 +34,7 @@ void RemoveOlderEntry(ZRegKey& localMachine) {
 // would try the path's first words as a program of their own.
 ZString UninstallCommand(const ZString& installDir) {
   const ZString program = installDir.Concat(UninstallerFileName);
-  bool hasBlank = false;
-  for (int i = 0; i < program.Length(); ++i) hasBlank = hasBlank || program.CharAt(i) == ' ';
-  if (!hasBlank) return program;
+  if (!NeedsQuotes(program.CStr())) return program;
   ZString quoted("\"");
   quoted.Append(program.CStr(), program.Length());
   quoted.Append('"');

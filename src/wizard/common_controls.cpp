@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "foundation/path_text.h"
+
 namespace {
 
 using InitFunction = void(WINAPI*)();
@@ -20,7 +22,7 @@ HMODULE LoadFromSystemDirectory(const char* name) {
   char path[MAX_PATH];
   UINT length = ::GetSystemDirectoryA(path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return nullptr;
-  if (path[length - 1] != '\\') path[length++] = '\\';
+  if (NeedsPathSeparator(path, length)) path[length++] = '\\';
   const std::size_t nameLength = std::strlen(name);
   if (length + nameLength >= MAX_PATH) return nullptr;
   std::memcpy(path + length, name, nameLength + 1);

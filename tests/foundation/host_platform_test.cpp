@@ -211,6 +211,39 @@ TEST_SUITE("system") {
     }
   }
 
+  TEST_CASE_FIXTURE(MachineFixture, "deletions at the restart exist on the NT family alone") {
+    CHECK(sys::MoveFileExA("C:\\A.DLL", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    CHECK(sys::MoveFileExA("C:\\B.DLL", "C:\\C.DLL", MOVEFILE_DELAY_UNTIL_REBOOT));
+    CHECK(sys::host::RestartOperations() ==
+          std::vector<std::string>{"C:\\A.DLL", "C:\\B.DLL|C:\\C.DLL"});
+    sys::host::SetFamily(sys::host::Family::Win9x);
+    CHECK_FALSE(sys::MoveFileExA("C:\\D.DLL", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    CHECK(sys::GetLastError() == ERROR_CALL_NOT_IMPLEMENTED);
+    CHECK(sys::host::RestartOperations().size() == 2);
+  }
+
+  TEST_CASE_FIXTURE(MachineFixture, "a started program is recorded, and its handles wait for "
+                                    "nothing") {
+    WriteFileBytes("C:\\WINDOWS\\COPY.EXE", "MZ");
+    char line[] = "\"C:\\WINDOWS\\COPY.EXE\" /finish 4 C:\\X.EXE";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    CHECK_FALSE(sys::CreateProcessA("C:\\WINDOWS\\MISSING.EXE", line, nullptr, nullptr, TRUE, 0,
+                                    nullptr, nullptr, &startup, &process));
+    CHECK(sys::GetLastError() == ERROR_FILE_NOT_FOUND);
+    REQUIRE(sys::CreateProcessA("C:\\WINDOWS\\COPY.EXE", line, nullptr, nullptr, TRUE, 0, nullptr,
+                                nullptr, &startup, &process));
+    CHECK(sys::host::StartedProcesses() == std::vector<std::string>{line});
+    CHECK(sys::WaitForSingleObject(process.hProcess, INFINITE) == WAIT_OBJECT_0);
+    CHECK(sys::host::OpenProcessHandles() == 2);
+    CHECK(sys::CloseHandle(process.hThread));
+    CHECK(sys::CloseHandle(process.hProcess));
+    CHECK(sys::host::OpenProcessHandles() == 0);
+    CHECK(sys::WaitForSingleObject(process.hProcess, INFINITE) == WAIT_FAILED);
+    CHECK(sys::GetLastError() == ERROR_INVALID_HANDLE);
+  }
+
   TEST_CASE_FIXTURE(MachineFixture, "the Windows directory may be too long or missing") {
     char buffer[MAX_PATH];
     CHECK(sys::GetWindowsDirectoryA(buffer, sizeof buffer) == 10);

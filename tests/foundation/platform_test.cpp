@@ -432,6 +432,81 @@ TEST_SUITE("files") {
     CHECK(sys::GetLastError() == ERROR_FILE_NOT_FOUND);
   }
 
+  TEST_CASE_FIXTURE(MachineFixture, "copies and renames, and their errors") {
+    const std::string dir = NewScratchDirectory();
+    WriteFileBytes(dir + "source.bin", "source");
+    WriteFileBytes(dir + "other.bin", "other");
+    struct Case {
+      const char* name;
+      BOOL (*call)(const std::string& from, const std::string& to);
+      std::string from, to;
+      DWORD error; // 0: the call succeeds
+    };
+    const auto copy = [](const std::string& from, const std::string& to) {
+      return sys::CopyFileA(from.c_str(), to.c_str(), FALSE);
+    };
+    const auto copyNew = [](const std::string& from, const std::string& to) {
+      return sys::CopyFileA(from.c_str(), to.c_str(), TRUE);
+    };
+    const auto move = [](const std::string& from, const std::string& to) {
+      return sys::MoveFileA(from.c_str(), to.c_str());
+    };
+    const Case cases[] = {
+        {"copy of a missing file", copy, dir + "missing.bin", dir + "x.bin", ERROR_FILE_NOT_FOUND},
+        {"copy that must not replace", copyNew, dir + "source.bin", dir + "other.bin",
+         ERROR_FILE_EXISTS},
+        {"copy over another file", copy, dir + "source.bin", dir + "other.bin", 0},
+        {"rename onto an existing file", move, dir + "source.bin", dir + "other.bin",
+         ERROR_ALREADY_EXISTS},
+        {"rename of a missing file", move, dir + "missing.bin", dir + "x.bin",
+         ERROR_FILE_NOT_FOUND},
+        {"rename", move, dir + "source.bin", dir + "renamed.bin", 0},
+    };
+    for (const Case& c : cases) {
+      CAPTURE(c.name);
+      const std::string before = ReadFileBytes(c.from);
+      const BOOL done = c.call(c.from, c.to);
+      if (c.error != 0) {
+        CHECK_FALSE(done);
+        CHECK(sys::GetLastError() == c.error);
+        continue;
+      }
+      CHECK(done);
+      CHECK(ReadFileBytes(c.to) == before);
+    }
+    CHECK_FALSE(FileExists(dir + "source.bin"));
+
+    // A file held without delete sharing, as a running program holds its own, stays put.
+    HANDLE held = Open(dir + "renamed.bin", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    REQUIRE(held != INVALID_HANDLE_VALUE);
+    CHECK_FALSE(sys::MoveFileA((dir + "renamed.bin").c_str(), (dir + "away.bin").c_str()));
+    CHECK(sys::GetLastError() == ERROR_SHARING_VIOLATION);
+    CHECK(sys::CopyFileA((dir + "renamed.bin").c_str(), (dir + "copied.bin").c_str(), TRUE));
+    sys::CloseHandle(held);
+  }
+
+  TEST_CASE_FIXTURE(MachineFixture, "temporary files") {
+    const std::string dir = NewScratchDirectory();
+    char name[MAX_PATH];
+    const UINT unique = sys::GetTempFileNameA(dir.c_str(), "zmu", 0, name);
+    REQUIRE(unique != 0);
+    CHECK(std::string(name).rfind(dir + "zmu", 0) == 0);
+    CHECK(FileExists(name)); // made, empty, so that no other program takes the name
+    CHECK(ReadFileBytes(name).empty());
+    char second[MAX_PATH];
+    REQUIRE(sys::GetTempFileNameA(dir.c_str(), "zmu", 0, second) != 0);
+    CHECK(std::string(second) != name);
+
+    char temp[MAX_PATH];
+    const DWORD length = sys::GetTempPathA(MAX_PATH, temp);
+    REQUIRE(length > 0);
+    REQUIRE(length < MAX_PATH);
+    CHECK(temp[length - 1] == '\\');
+    CHECK((sys::GetFileAttributesA(temp) & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    // Too small a buffer: the size it needs, its NUL included.
+    CHECK(sys::GetTempPathA(length, temp) == length + 1);
+  }
+
   TEST_CASE_FIXTURE(MachineFixture, "short names") {
     const std::string dir = NewScratchDirectory();
     const std::string shortDir = ShortPath(dir);

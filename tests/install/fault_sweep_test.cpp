@@ -285,7 +285,7 @@ const Rule Rules[] = {
      [](Family, const std::string&) {
        return MayMiss("older entry (partly) stays", {OlderEntry});
      }},
-    {"RegEnumKeyExA", "",
+    {"RegEnumKeyA", "",
      [](Family, const std::string&) {
        return MayMiss("older entry (partly) stays", {OlderEntry});
      }},

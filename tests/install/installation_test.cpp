@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include "SEQUENCE_archive.h"
+#include "foundation/ascii_case.h"
 #include "foundation/platform_hooks.h"
 #include "foundation/product_names.h"
 #include "install/engine_state.h"
@@ -228,7 +229,7 @@ TEST_SUITE("whole installation") {
     SetRegistryString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "UninstallString", "C:\\ELSE.EXE");
     SetRegistryString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "Publisher", "kept");
     std::string lowerCase = shortPath;
-    for (char& c : lowerCase) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    for (char& c : lowerCase) c = AsciiLower(c);
     SetSetting(nt, lowerCase);
 
     const Trace trace = Install();

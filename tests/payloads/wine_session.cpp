@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "foundation/platform_family.h"
 #include "foundation/product_names.h"
 #include "support/test_machine.h"
 #include "support/time_factor.h"
@@ -20,11 +21,7 @@ std::string PayloadPath(const char* environmentVariable) {
   return path;
 }
 
-bool IsNtFamily() {
-  OSVERSIONINFOA version = {};
-  version.dwOSVersionInfoSize = sizeof version;
-  return ::GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
+bool IsNtFamily() { return IsWindowsNT(); }
 
 void RequireExpectedFamily() {
   const char* expected = std::getenv("ZM_EXPECT_FAMILY");

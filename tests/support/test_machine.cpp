@@ -141,20 +141,3 @@ bool GetRegistryValue(HKEY root, const std::string& path, const char* name, DWOR
   sys::RegCloseKey(key);
   return status == ERROR_SUCCESS;
 }
-
-void DeleteRegistryTree(HKEY root, const std::string& path) {
-  HKEY key = nullptr;
-  if (sys::RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-  std::vector<std::string> children;
-  char name[1024];
-  for (DWORD index = 0;; ++index) {
-    DWORD size = sizeof name;
-    if (sys::RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS)
-      break;
-    children.emplace_back(name, size);
-  }
-  sys::RegCloseKey(key);
-  for (const auto& child : children) DeleteRegistryTree(root, path + "\\" + child);
-  sys::RegDeleteKeyA(root, path.c_str());
-}

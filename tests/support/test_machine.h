@@ -6,6 +6,8 @@
 #include <string>
 
 #include "foundation/platform.h"
+// DeleteRegistryTree: the tests clear keys as the programs do.
+#include "foundation/registry_tree.h"
 
 #ifndef _WIN32
 #include "foundation/host/host_machine.h"
@@ -40,8 +42,6 @@ void SetRegistryString(HKEY root, const std::string& path, const char* name,
 // False when the key or the value is missing.
 bool GetRegistryValue(HKEY root, const std::string& path, const char* name, DWORD* type,
                       std::string* bytes);
-// Deletes the key with everything below it; a missing key is fine.
-void DeleteRegistryTree(HKEY root, const std::string& path);
 
 // A registry path under HKEY_CURRENT_USER that belongs to the tests alone, emptied by the fixture.
 inline constexpr char TestRegistryRoot[] = "Software\\ZembrinoTests";

@@ -12,6 +12,9 @@
 #ifndef ERROR_READ_FAULT
 #define ERROR_READ_FAULT 30L
 #endif
+#ifndef ERROR_BUFFER_OVERFLOW
+#define ERROR_BUFFER_OVERFLOW 111L
+#endif
 #ifndef ERROR_INVALID_NAME
 #define ERROR_INVALID_NAME 123L
 #endif
@@ -67,6 +70,11 @@ void ResetResources();
 void ResetFiles();
 void ResetShortNames();
 void ResetSandbox();
+void ResetProcesses();
+// For CloseHandle: true when the handle was one of a process or thread, now closed.
+bool CloseProcessHandle(HANDLE object);
+// Untraced, for the emulation's own checks.
+bool IsExistingFile(LPCSTR path);
 // A new sandbox with the Windows directory in it; also made on first use without a reset.
 void PrepareDrives();
 

@@ -5,12 +5,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <map>
 
 #include "foundation/host/emulation.h"
 #include "foundation/host/file_time.h"
 #include "foundation/host/sandbox.h"
 #include "foundation/host/short_names.h"
+#include "foundation/path_text.h"
 #include "foundation/platform_hooks.h"
 
 namespace sys {
@@ -46,6 +49,8 @@ struct Files {
   std::map<std::uintptr_t, OpenFile> handles;
   // The host keeps no creation time that can be set, so the emulation keeps its own.
   std::map<FileIdentity, FILETIME> creationTimes;
+  std::vector<std::string> restartOperations;
+  UINT nextTempNumber = 1;
 };
 
 Files& State() {
@@ -130,6 +135,15 @@ bool IsZero(const FILETIME* time) {
 
 namespace host::detail {
 
+bool IsExistingFile(LPCSTR path) {
+  std::string hostPath;
+  bool trailingSeparator = false;
+  DWORD error = 0;
+  struct stat info;
+  return MapPath(path, &hostPath, &trailingSeparator, &error) && !trailingSeparator &&
+         ::stat(hostPath.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 void ResetFiles() {
   Files& files = State();
   for (auto& entry : files.handles) ::close(entry.second.descriptor);
@@ -141,6 +155,8 @@ void ResetFiles() {
 namespace host {
 
 int OpenFileHandles() { return static_cast<int>(State().handles.size()); }
+
+std::vector<std::string> RestartOperations() { return State().restartOperations; }
 
 } // namespace host
 
@@ -292,7 +308,10 @@ BOOL CloseHandle(HANDLE object) {
   DWORD error = 0;
   if (Fails("CloseHandle", "", ERROR_INVALID_HANDLE, &error)) return FALSE;
   auto found = State().handles.find(reinterpret_cast<std::uintptr_t>(object));
-  if (found == State().handles.end()) return Failure(ERROR_INVALID_HANDLE, FALSE);
+  if (found == State().handles.end()) {
+    if (host::detail::CloseProcessHandle(object)) return TRUE;
+    return Failure(ERROR_INVALID_HANDLE, FALSE);
+  }
   ::close(found->second.descriptor);
   State().handles.erase(found);
   return TRUE;
@@ -357,6 +376,146 @@ BOOL RemoveDirectoryA(LPCSTR path) {
   if (!S_ISDIR(info.st_mode)) return Failure(ERROR_DIRECTORY, FALSE);
   if (::rmdir(hostPath.c_str()) != 0) return Failure(ErrorFromHost(errno, hostPath), FALSE);
   return TRUE;
+}
+
+BOOL SetFileAttributesA(LPCSTR path, DWORD attributes) {
+  static_cast<void>(attributes); // the emulated files carry no attributes of their own
+  DWORD error = 0;
+  if (Fails("SetFileAttributesA", Shown(path), ERROR_ACCESS_DENIED, &error)) return FALSE;
+  std::string hostPath;
+  bool trailingSeparator = false;
+  if (!MapPath(path, &hostPath, &trailingSeparator, &error)) return Failure(error, FALSE);
+  struct stat info;
+  if (::stat(hostPath.c_str(), &info) != 0) return Failure(ErrorFromHost(errno, hostPath), FALSE);
+  if (trailingSeparator && !S_ISDIR(info.st_mode)) return Failure(ERROR_INVALID_NAME, FALSE);
+  return TRUE;
+}
+
+BOOL CopyFileA(LPCSTR existingPath, LPCSTR newPath, BOOL failIfExists) {
+  DWORD error = 0;
+  if (Fails("CopyFileA", Shown(existingPath) + "|" + Shown(newPath), ERROR_DISK_FULL, &error))
+    return FALSE;
+  std::string from, to;
+  bool trailingSeparator = false;
+  if (!MapPath(existingPath, &from, &trailingSeparator, &error)) return Failure(error, FALSE);
+  if (!MapPath(newPath, &to, &trailingSeparator, &error)) return Failure(error, FALSE);
+  struct stat info;
+  if (::stat(from.c_str(), &info) != 0) return Failure(ErrorFromHost(errno, from), FALSE);
+  if (S_ISDIR(info.st_mode)) return Failure(ERROR_ACCESS_DENIED, FALSE);
+  if (SharingConflict(IdentityOf(info), GENERIC_READ, FILE_SHARE_READ))
+    return Failure(ERROR_SHARING_VIOLATION, FALSE);
+  struct stat target;
+  bool exists = ::stat(to.c_str(), &target) == 0;
+  if (exists && failIfExists) return Failure(ERROR_FILE_EXISTS, FALSE);
+  if (exists && S_ISDIR(target.st_mode)) return Failure(ERROR_ACCESS_DENIED, FALSE);
+  if (exists && SharingConflict(IdentityOf(target), GENERIC_WRITE, 0))
+    return Failure(ERROR_SHARING_VIOLATION, FALSE);
+  int input = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (input < 0) return Failure(ErrorFromHost(errno, from), FALSE);
+  int output = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (output < 0) {
+    ::close(input);
+    return Failure(ErrorFromHost(errno, to), FALSE);
+  }
+  char block[4096];
+  bool ok = true;
+  for (;;) {
+    ssize_t got = ::read(input, block, sizeof block);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      ok = got == 0;
+      break;
+    }
+    if (::write(output, block, static_cast<std::size_t>(got)) != got) {
+      ok = false;
+      break;
+    }
+  }
+  ::close(input);
+  ::close(output);
+  if (!exists) host::detail::NoteCreatedEntry(to);
+  return ok ? TRUE : Failure(ERROR_DISK_FULL, FALSE);
+}
+
+BOOL MoveFileA(LPCSTR existingPath, LPCSTR newPath) {
+  DWORD error = 0;
+  if (Fails("MoveFileA", Shown(existingPath) + "|" + Shown(newPath), ERROR_ACCESS_DENIED, &error))
+    return FALSE;
+  std::string from, to;
+  bool trailingSeparator = false;
+  if (!MapPath(existingPath, &from, &trailingSeparator, &error)) return Failure(error, FALSE);
+  if (!MapPath(newPath, &to, &trailingSeparator, &error)) return Failure(error, FALSE);
+  struct stat info;
+  if (::stat(from.c_str(), &info) != 0) return Failure(ErrorFromHost(errno, from), FALSE);
+  struct stat target;
+  if (::stat(to.c_str(), &target) == 0) return Failure(ERROR_ALREADY_EXISTS, FALSE);
+  if (HeldWithoutDeleteSharing(IdentityOf(info))) return Failure(ERROR_SHARING_VIOLATION, FALSE);
+  if (::rename(from.c_str(), to.c_str()) != 0) return Failure(ErrorFromHost(errno, to), FALSE);
+  host::detail::NoteCreatedEntry(to);
+  return TRUE;
+}
+
+BOOL MoveFileExA(LPCSTR existingPath, LPCSTR newPath, DWORD flags) {
+  DWORD error = 0;
+  if (Fails("MoveFileExA", Shown(existingPath) + "|" + Shown(newPath), ERROR_ACCESS_DENIED, &error))
+    return FALSE;
+  // The 95/98 family has the function only as a stub.
+  if (host::detail::CurrentFamily() == host::Family::Win9x)
+    return Failure(ERROR_CALL_NOT_IMPLEMENTED, FALSE);
+  if (existingPath == nullptr) return Failure(ERROR_INVALID_PARAMETER, FALSE);
+  if (flags & MOVEFILE_DELAY_UNTIL_REBOOT) {
+    State().restartOperations.push_back(newPath ? Shown(existingPath) + "|" + newPath
+                                                : Shown(existingPath));
+    return TRUE;
+  }
+  if (newPath == nullptr) return Failure(ERROR_INVALID_PARAMETER, FALSE);
+  return MoveFileA(existingPath, newPath);
+}
+
+DWORD GetTempPathA(DWORD size, LPSTR buffer) {
+  DWORD error = 0;
+  if (Fails("GetTempPathA", "", ERROR_PATH_NOT_FOUND, &error)) return 0;
+  std::string directory;
+  if (!host::detail::WindowsDirectory(&directory) || directory.empty()) directory = "C:";
+  if (NeedsPathSeparator(directory.c_str(), directory.size())) directory += '\\';
+  directory += "TEMP\\";
+  host::detail::MakeHostDirectories(directory);
+  // Too small: the size it would need, NUL included.
+  if (buffer == nullptr || size <= directory.size())
+    return static_cast<DWORD>(directory.size() + 1);
+  std::memcpy(buffer, directory.c_str(), directory.size() + 1);
+  return static_cast<DWORD>(directory.size());
+}
+
+UINT GetTempFileNameA(LPCSTR directory, LPCSTR prefix, UINT unique, LPSTR tempFileName) {
+  DWORD error = 0;
+  if (Fails("GetTempFileNameA", Shown(directory), ERROR_ACCESS_DENIED, &error)) return 0;
+  if (directory == nullptr || prefix == nullptr || tempFileName == nullptr)
+    return Failure(ERROR_INVALID_PARAMETER, 0u);
+  std::string base = directory;
+  if (NeedsPathSeparator(base.c_str(), base.size())) base += '\\';
+  base += std::string(prefix).substr(0, 3);
+  for (;;) {
+    UINT number = unique != 0 ? unique : State().nextTempNumber++;
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%X.TMP", number & 0xFFFF);
+    std::string path = base + hex;
+    if (path.size() >= MAX_PATH) return Failure(ERROR_BUFFER_OVERFLOW, 0u);
+    std::string hostPath;
+    bool trailingSeparator = false;
+    if (!MapPath(path.c_str(), &hostPath, &trailingSeparator, &error)) return Failure(error, 0u);
+    // With a number given, the name is only made up, not created.
+    if (unique == 0) {
+      int descriptor = ::open(hostPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (descriptor < 0 && errno == EEXIST) continue;
+      if (descriptor < 0)
+        return Failure(errno == ENOENT ? ERROR_DIRECTORY : ErrorFromHost(errno, hostPath), 0u);
+      ::close(descriptor);
+      host::detail::NoteCreatedEntry(hostPath);
+    }
+    std::memcpy(tempFileName, path.c_str(), path.size() + 1);
+    return number;
+  }
 }
 
 } // namespace sys

@@ -37,8 +37,17 @@ void AddResource(HMODULE module, LPCSTR type, LPCSTR name, const std::string& by
 // Resources loaded and not yet released, over all modules.
 int LoadedResourceCount();
 
+// What GetModuleFileNameA reports for the running program (at first C:\WINDOWS\PROGRAM.EXE).
+void SetModuleFileName(const std::string& path);
+// The temporary folder GetTempPathA reports: C:\WINDOWS\TEMP\, made on first use.
+
 // What the machine was asked to do that leaves no other trace.
 std::vector<std::string> LaunchedCommands(); // WinExec command lines
+// CreateProcessA command lines: the program is recorded, not run, and its process handle
+// stands for a process that has ended.
+std::vector<std::string> StartedProcesses();
+// Files that MoveFileExA was asked to delete (or rename, "old|new") at the next start, in order.
+std::vector<std::string> RestartOperations();
 struct ParameterCall {
   UINT action;
   UINT param;
@@ -55,5 +64,8 @@ std::vector<std::string> RegistryDump();
 // Handles that are open now: registry keys, and files.
 int OpenRegistryHandles();
 int OpenFileHandles();
+// Process and thread handles not yet closed, and blocks of the process heap not yet freed.
+int OpenProcessHandles();
+int HeapBlocksInUse();
 
 } // namespace sys::host

@@ -3,8 +3,10 @@
 // launched programs, message boxes).
 #include <cstring>
 
+#include "foundation/ascii_case.h"
 #include "foundation/host/emulation.h"
 #include "foundation/host/sandbox.h"
+#include "foundation/path_text.h"
 #include "foundation/platform_hooks.h"
 
 namespace sys {
@@ -58,6 +60,7 @@ void Reset() {
   detail::ResetResources();
   detail::ResetFiles();
   detail::ResetShortNames();
+  detail::ResetProcesses();
   detail::PrepareDrives();
 }
 
@@ -70,7 +73,7 @@ void SetWindowsDirectory(const char* path) {
   // A real machine's Windows directory exists, with its "system" folder.
   std::string folder = Trimmed(state.windowsDirectory);
   if (!folder.empty() && folder.size() < MAX_PATH) {
-    if (folder.back() != '\\') folder += '\\';
+    if (NeedsPathSeparator(folder.c_str(), folder.size())) folder += '\\';
     detail::MakeHostDirectories(folder + "system");
   }
 }
@@ -110,7 +113,7 @@ bool WindowsDirectory(std::string* path) {
   return true;
 }
 
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char Upper(char c) { return AsciiUpper(c); }
 
 std::string UpperCase(const std::string& text) {
   std::string upper = text;

@@ -1,5 +1,6 @@
 // The registry: one tree of keys per predefined root, names without regard to case, values as
 // raw bytes, handles as independent objects, and the status codes the platform reports.
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -402,6 +403,47 @@ LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD 
   if (className != nullptr && classSize != nullptr && *classSize > 0) className[0] = '\0';
   if (classSize != nullptr) *classSize = 0;
   if (lastWriteTime != nullptr) *lastWriteTime = entry->second->lastWrite;
+  return ERROR_SUCCESS;
+}
+
+LONG RegQueryInfoKeyA(HKEY key, LPSTR className, LPDWORD classSize, LPDWORD reserved,
+                      LPDWORD subKeys, LPDWORD maxSubKeyLength, LPDWORD maxClassLength,
+                      LPDWORD values, LPDWORD maxValueNameLength, LPDWORD maxValueLength,
+                      LPDWORD securityDescriptorSize, PFILETIME lastWriteTime) {
+  static_cast<void>(reserved);
+  Resolved open;
+  LONG status = OpenForCall("RegQueryInfoKeyA", Describe(key), key, KEY_QUERY_VALUE, &open);
+  if (status != ERROR_SUCCESS) return status;
+  DWORD longestSubKey = 0, longestName = 0, longestData = 0;
+  for (const auto& entry : open.key->subkeys)
+    longestSubKey = std::max(longestSubKey, static_cast<DWORD>(entry.first.size()));
+  for (const auto& entry : open.key->values) {
+    longestName = std::max(longestName, static_cast<DWORD>(entry.first.size()));
+    longestData = std::max(longestData, static_cast<DWORD>(entry.second.data.size()));
+  }
+  if (className != nullptr && classSize != nullptr && *classSize > 0) className[0] = '\0';
+  if (classSize != nullptr) *classSize = 0;
+  if (subKeys != nullptr) *subKeys = static_cast<DWORD>(open.key->subkeys.size());
+  if (maxSubKeyLength != nullptr) *maxSubKeyLength = longestSubKey;
+  if (maxClassLength != nullptr) *maxClassLength = 0;
+  if (values != nullptr) *values = static_cast<DWORD>(open.key->values.size());
+  if (maxValueNameLength != nullptr) *maxValueNameLength = longestName;
+  if (maxValueLength != nullptr) *maxValueLength = longestData;
+  if (securityDescriptorSize != nullptr) *securityDescriptorSize = 0;
+  if (lastWriteTime != nullptr) *lastWriteTime = open.key->lastWrite;
+  return ERROR_SUCCESS;
+}
+
+LONG RegEnumKeyA(HKEY key, DWORD index, LPSTR name, DWORD nameSize) {
+  Resolved open;
+  LONG status =
+      OpenForCall("RegEnumKeyA", std::to_string(index), key, KEY_ENUMERATE_SUB_KEYS, &open);
+  if (status != ERROR_SUCCESS) return status;
+  if (name == nullptr) return ERROR_INVALID_PARAMETER;
+  if (index >= open.key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
+  const std::string& subkeyName = std::next(open.key->subkeys.begin(), index)->first;
+  if (subkeyName.size() >= nameSize) return ERROR_MORE_DATA;
+  std::memcpy(name, subkeyName.c_str(), subkeyName.size() + 1);
   return ERROR_SUCCESS;
 }
 

@@ -3,6 +3,7 @@
 // where they matter (DWORD, LONG, UINT are 32 bits); handles are opaque pointers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 using BYTE = std::uint8_t;
@@ -25,6 +26,7 @@ using WPARAM = ULONG_PTR;
 using LPARAM = LONG_PTR;
 using REGSAM = DWORD;
 using LSTATUS = LONG;
+using SIZE_T = std::size_t;
 
 #define WINAPI
 
@@ -40,6 +42,7 @@ struct HRSRC__;
 using HRSRC = HRSRC__*;
 using HANDLE = void*;
 using HGLOBAL = HANDLE;
+using LPHANDLE = HANDLE*;
 
 struct FILETIME {
   DWORD dwLowDateTime;
@@ -62,6 +65,34 @@ struct OSVERSIONINFOA {
   CHAR szCSDVersion[128];
 };
 using LPOSVERSIONINFOA = OSVERSIONINFOA*;
+struct STARTUPINFOA {
+  DWORD cb;
+  LPSTR lpReserved;
+  LPSTR lpDesktop;
+  LPSTR lpTitle;
+  DWORD dwX;
+  DWORD dwY;
+  DWORD dwXSize;
+  DWORD dwYSize;
+  DWORD dwXCountChars;
+  DWORD dwYCountChars;
+  DWORD dwFillAttribute;
+  DWORD dwFlags;
+  WORD wShowWindow;
+  WORD cbReserved2;
+  LPBYTE lpReserved2;
+  HANDLE hStdInput;
+  HANDLE hStdOutput;
+  HANDLE hStdError;
+};
+using LPSTARTUPINFOA = STARTUPINFOA*;
+struct PROCESS_INFORMATION {
+  HANDLE hProcess;
+  HANDLE hThread;
+  DWORD dwProcessId;
+  DWORD dwThreadId;
+};
+using LPPROCESS_INFORMATION = PROCESS_INFORMATION*;
 
 #define TRUE 1
 #define FALSE 0
@@ -98,6 +129,7 @@ using LPOSVERSIONINFOA = OSVERSIONINFOA*;
 #define ERROR_FILE_EXISTS 80L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_DISK_FULL 112L
+#define ERROR_CALL_NOT_IMPLEMENTED 120L
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_ALREADY_EXISTS 183L
 #define ERROR_MORE_DATA 234L
@@ -136,6 +168,8 @@ using LPOSVERSIONINFOA = OSVERSIONINFOA*;
 #define FILE_ATTRIBUTE_DIRECTORY 0x00000010
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
 #define INVALID_FILE_ATTRIBUTES (static_cast<DWORD>(-1))
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+#define MOVEFILE_DELAY_UNTIL_REBOOT 0x00000004
 #define INVALID_FILE_SIZE (static_cast<DWORD>(0xFFFFFFFF))
 
 // Version query.
@@ -149,10 +183,18 @@ using LPOSVERSIONINFOA = OSVERSIONINFOA*;
 #define SPIF_UPDATEINIFILE 0x0001
 #define SPIF_SENDWININICHANGE 0x0002
 #define SW_SHOWNORMAL 1
+// Processes.
+#define SYNCHRONIZE 0x00100000L
+#define INFINITE 0xFFFFFFFF
+#define WAIT_OBJECT_0 0x00000000L
+#define WAIT_FAILED (static_cast<DWORD>(0xFFFFFFFF))
 #define MB_OK 0x00000000L
 #define MB_YESNO 0x00000004L
 #define MB_ICONERROR 0x00000010L
+#define MB_ICONQUESTION 0x00000020L
 #define MB_ICONWARNING 0x00000030L
+#define MB_ICONINFORMATION 0x00000040L
+#define MB_SETFOREGROUND 0x00010000L
 #define IDOK 1
 #define IDCANCEL 2
 #define IDYES 6

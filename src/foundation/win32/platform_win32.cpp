@@ -3,45 +3,11 @@
 // the tests; the shipped program is built without any of that.
 #include "foundation/platform.h"
 
+#include "foundation/win32/traced_call.h"
+
 #ifdef ZM_PLATFORM_HOOKS
-#include <string>
-
-#include "foundation/platform_hooks.h"
-
-namespace {
-
-std::string Text(LPCSTR text) { return text ? text : "(null)"; }
-
-std::string ResourceName(LPCSTR name) {
-  if (IS_INTRESOURCE(name)) return "#" + std::to_string(reinterpret_cast<ULONG_PTR>(name));
-  return name;
-}
-
-// Records the call; true when a fault makes it fail, with the error code already set.
-bool Fails(const char* name, const std::string& detail, DWORD usualError) {
-  DWORD error = 0;
-  if (!sys::hooks::Enter(name, detail, &error)) return false;
-  ::SetLastError(error ? error : usualError);
-  return true;
-}
-
-LONG FailedStatus(DWORD usualError) {
-  return static_cast<LONG>(::GetLastError() ? ::GetLastError() : usualError);
-}
-
-} // namespace
-
-#define ZM_FAIL_IF(name, detail, usualError, failure)                                              \
-  do {                                                                                             \
-    if (Fails(name, detail, usualError)) return failure;                                           \
-  } while (0)
-#define ZM_FAIL_STATUS_IF(name, detail)                                                            \
-  do {                                                                                             \
-    if (Fails(name, detail, ERROR_ACCESS_DENIED)) return FailedStatus(ERROR_ACCESS_DENIED);        \
-  } while (0)
-#else
-#define ZM_FAIL_IF(name, detail, usualError, failure) ((void)0)
-#define ZM_FAIL_STATUS_IF(name, detail) ((void)0)
+using sys::traced::ResourceName;
+using sys::traced::Text;
 #endif
 
 namespace sys {
@@ -178,6 +144,11 @@ LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD 
                    LPSTR className, LPDWORD classSize, PFILETIME lastWriteTime) {
   ZM_FAIL_STATUS_IF("RegEnumKeyExA", std::to_string(index));
   return ::RegEnumKeyExA(key, index, name, nameSize, reserved, className, classSize, lastWriteTime);
+}
+
+LONG RegEnumKeyA(HKEY key, DWORD index, LPSTR name, DWORD nameSize) {
+  ZM_FAIL_STATUS_IF("RegEnumKeyA", std::to_string(index));
+  return ::RegEnumKeyA(key, index, name, nameSize);
 }
 
 LONG RegDeleteKeyA(HKEY parent, LPCSTR subKey) {

@@ -1,0 +1,173 @@
+// This program as the emulated machine sees it: its own file name, its heap, and the programs it
+// starts. There is one process: a started program is recorded, not run, and a process handle
+// stands for a process that has already ended, so waiting on it returns at once.
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <set>
+
+#include "foundation/host/emulation.h"
+#include "foundation/platform_hooks.h"
+
+namespace sys {
+namespace host {
+namespace {
+
+constexpr char DefaultModuleFileName[] = "C:\\WINDOWS\\PROGRAM.EXE";
+// The pseudo handles the platform hands out for the current process and its heap.
+const HANDLE CurrentProcessHandle = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
+const HANDLE ProcessHeapHandle = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x50000));
+
+struct Processes {
+  std::string moduleFileName = DefaultModuleFileName;
+  std::set<std::uintptr_t> handles; // process and thread handles
+  std::set<void*> blocks;
+  std::vector<std::string> started;
+};
+
+Processes& State() {
+  static Processes processes;
+  return processes;
+}
+
+std::string Shown(LPCSTR text) { return text ? text : "(null)"; }
+
+HANDLE NewHandle() {
+  std::uintptr_t value = detail::NextHandleValue();
+  State().handles.insert(value);
+  return reinterpret_cast<HANDLE>(value);
+}
+
+} // namespace
+
+void SetModuleFileName(const std::string& path) { State().moduleFileName = path; }
+
+std::vector<std::string> StartedProcesses() { return State().started; }
+
+int OpenProcessHandles() { return static_cast<int>(State().handles.size()); }
+
+int HeapBlocksInUse() { return static_cast<int>(State().blocks.size()); }
+
+namespace detail {
+
+void ResetProcesses() {
+  for (void* block : State().blocks) std::free(block);
+  State() = Processes{};
+}
+
+bool CloseProcessHandle(HANDLE object) {
+  return State().handles.erase(reinterpret_cast<std::uintptr_t>(object)) != 0;
+}
+
+} // namespace detail
+} // namespace host
+
+using host::detail::Fails;
+using host::detail::SetError;
+
+DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
+  static_cast<void>(module);
+  DWORD error = 0;
+  if (Fails("GetModuleFileNameA", "", ERROR_INSUFFICIENT_BUFFER, &error)) return 0;
+  const std::string& name = host::State().moduleFileName;
+  if (size == 0) return 0;
+  // Too small: the name is cut to the buffer, NUL included, and the buffer's size returned, as
+  // the NT family does.
+  if (name.size() >= size) {
+    std::memcpy(fileName, name.c_str(), size - 1);
+    fileName[size - 1] = '\0';
+    SetError(ERROR_INSUFFICIENT_BUFFER);
+    return size;
+  }
+  std::memcpy(fileName, name.c_str(), name.size() + 1);
+  return static_cast<DWORD>(name.size());
+}
+
+HANDLE GetProcessHeap() { return host::ProcessHeapHandle; }
+
+// The platform sets no last error when an allocation fails.
+LPVOID HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes) {
+  static_cast<void>(flags);
+  DWORD error = 0;
+  if (Fails("HeapAlloc", std::to_string(bytes), ERROR_SUCCESS, &error)) return nullptr;
+  if (heap != host::ProcessHeapHandle) return nullptr;
+  void* block = std::malloc(bytes == 0 ? 1 : bytes);
+  if (block != nullptr) host::State().blocks.insert(block);
+  return block;
+}
+
+BOOL HeapFree(HANDLE heap, DWORD flags, LPVOID memory) {
+  static_cast<void>(flags);
+  DWORD error = 0;
+  if (Fails("HeapFree", "", ERROR_INVALID_PARAMETER, &error)) return FALSE;
+  if (memory == nullptr) return TRUE;
+  if (heap != host::ProcessHeapHandle || host::State().blocks.erase(memory) == 0) {
+    SetError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::free(memory);
+  return TRUE;
+}
+
+HANDLE GetCurrentProcess() { return host::CurrentProcessHandle; }
+
+BOOL DuplicateHandle(HANDLE sourceProcess, HANDLE source, HANDLE targetProcess, LPHANDLE target,
+                     DWORD access, BOOL inherit, DWORD options) {
+  static_cast<void>(access);
+  static_cast<void>(inherit);
+  static_cast<void>(options);
+  DWORD error = 0;
+  if (Fails("DuplicateHandle", "", ERROR_NOT_ENOUGH_MEMORY, &error)) return FALSE;
+  // Only what this program does: a handle to itself, for itself.
+  if (sourceProcess != host::CurrentProcessHandle || targetProcess != host::CurrentProcessHandle ||
+      source != host::CurrentProcessHandle || target == nullptr) {
+    SetError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  *target = host::NewHandle();
+  return TRUE;
+}
+
+BOOL CreateProcessA(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES processSecurity,
+                    LPSECURITY_ATTRIBUTES threadSecurity, BOOL inheritHandles, DWORD flags,
+                    LPVOID environment, LPCSTR currentDirectory, LPSTARTUPINFOA startup,
+                    LPPROCESS_INFORMATION process) {
+  static_cast<void>(processSecurity);
+  static_cast<void>(threadSecurity);
+  static_cast<void>(inheritHandles);
+  static_cast<void>(flags);
+  static_cast<void>(environment);
+  static_cast<void>(currentDirectory);
+  DWORD error = 0;
+  if (Fails("CreateProcessA", host::Shown(commandLine), ERROR_FILE_NOT_FOUND, &error)) return FALSE;
+  if (startup == nullptr || process == nullptr) {
+    SetError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  // The program must exist, as the system loads it before anything runs.
+  if (application != nullptr && !host::detail::IsExistingFile(application)) {
+    SetError(ERROR_FILE_NOT_FOUND);
+    return FALSE;
+  }
+  host::State().started.push_back(host::Shown(commandLine));
+  process->hProcess = host::NewHandle();
+  process->hThread = host::NewHandle();
+  process->dwProcessId = 0x100;
+  process->dwThreadId = 0x104;
+  return TRUE;
+}
+
+DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) {
+  static_cast<void>(milliseconds);
+  DWORD error = 0;
+  if (Fails("WaitForSingleObject", "", ERROR_INVALID_HANDLE, &error)) return WAIT_FAILED;
+  if (host::State().handles.count(reinterpret_cast<std::uintptr_t>(object)) == 0) {
+    SetError(ERROR_INVALID_HANDLE);
+    return WAIT_FAILED;
+  }
+  return WAIT_OBJECT_0;
+}
+
+void Sleep(DWORD milliseconds) { static_cast<void>(milliseconds); }
+
+} // namespace sys
