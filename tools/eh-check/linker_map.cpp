@@ -5,10 +5,7 @@
 
 namespace eh_check {
 
-namespace {
-
-// A number written 0x... at the start of text (after blanks); false when there is none.
-bool LeadingHex(const std::string& text, std::size_t& pos, Address& value) {
+bool ReadMapNumber(const std::string& text, std::size_t& pos, Address& value) {
   pos = text.find_first_not_of(' ', pos);
   if (pos == std::string::npos || text.compare(pos, 2, "0x") != 0) return false;
   char* end = nullptr;
@@ -16,6 +13,8 @@ bool LeadingHex(const std::string& text, std::size_t& pos, Address& value) {
   pos = static_cast<std::size_t>(end - text.c_str());
   return true;
 }
+
+namespace {
 
 // The function name in a code section's name: .text$<name> (the compiler's one section per
 // function on Windows) or .text.<name>, .text.unlikely.<name> and the like.
@@ -50,14 +49,14 @@ LinkerMap LinkerMap::Parse(const std::string& text) {
       pendingFunction.clear();
       if (function.empty()) continue;
       pos = nameEnd;
-      if (nameEnd != std::string::npos && LeadingHex(line, pos, address)) {
+      if (nameEnd != std::string::npos && ReadMapNumber(line, pos, address)) {
         if (address != 0) map.functions_[address] = function;
       } else {
         pendingFunction = function;
       }
       continue;
     }
-    if (!LeadingHex(line, pos, address)) {
+    if (!ReadMapNumber(line, pos, address)) {
       pendingFunction.clear();
       continue;
     }

@@ -9,6 +9,10 @@
 
 namespace eh_check {
 
+// Reads a number written 0x... at pos, after blanks, and moves pos past it; false when there is
+// none. Every address and size in a GNU ld map is written so.
+bool ReadMapNumber(const std::string& text, std::size_t& pos, Address& value);
+
 class LinkerMap {
 public:
   // Reads the text of a GNU ld map file.

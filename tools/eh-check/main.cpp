@@ -7,24 +7,17 @@
 // section and the functions' names. Exits 1 naming each function whose tables the run-time
 // would refuse; --census lists every construct the tables hold and how often.
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "file_contents.h"
 #include "frame_check.h"
 #include "linker_map.h"
 #include "pe_image.h"
 
 namespace {
-
-std::string ReadFile(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error(std::string("cannot read ") + path);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 int Run(int argc, char** argv) {
   bool census = argc > 1 && std::string(argv[1]) == "--census";
@@ -33,10 +26,11 @@ int Run(int argc, char** argv) {
     return 2;
   }
   const char* programPath = argv[census ? 2 : 1];
-  std::string program = ReadFile(programPath);
+  std::string program = eh_check::ReadFileContents(programPath);
   eh_check::Image image =
       eh_check::ReadPeImage(std::vector<std::uint8_t>(program.begin(), program.end()));
-  eh_check::LinkerMap map = eh_check::LinkerMap::Parse(ReadFile(argv[census ? 3 : 2]));
+  eh_check::LinkerMap map =
+      eh_check::LinkerMap::Parse(eh_check::ReadFileContents(argv[census ? 3 : 2]));
   eh_check::Address begin, end;
   if (!map.Find("_zm_eh_frame_start", begin) || !map.Find("_zm_eh_frame_end", end))
     throw std::runtime_error("the map has no _zm_eh_frame_start and _zm_eh_frame_end");

@@ -1,5 +1,7 @@
 #include "code_ranges.h"
 
+#include "linker_map.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <map>
@@ -8,16 +10,6 @@
 namespace insn_check {
 
 namespace {
-
-// A number written 0x... at pos (after blanks); false when there is none.
-bool ReadHex(const std::string& text, std::size_t& pos, Address& value) {
-  pos = text.find_first_not_of(' ', pos);
-  if (pos == std::string::npos || text.compare(pos, 2, "0x") != 0) return false;
-  char* end = nullptr;
-  value = static_cast<Address>(std::strtoull(text.c_str() + pos, &end, 16));
-  pos = static_cast<std::size_t>(end - text.c_str());
-  return true;
-}
 
 bool IsCodeSection(const std::string& name) {
   return name == ".text" || name.compare(0, 6, ".text$") == 0 || name.compare(0, 6, ".text.") == 0;
@@ -68,7 +60,8 @@ std::vector<CodeRange> ReadCodeRanges(const std::string& mapText) {
   auto start = [&](const std::string& section, const std::string& rest) {
     std::size_t pos = 0;
     Address begin, size;
-    if (!ReadHex(rest, pos, begin) || !ReadHex(rest, pos, size)) return false;
+    if (!eh_check::ReadMapNumber(rest, pos, begin) || !eh_check::ReadMapNumber(rest, pos, size))
+      return false;
     std::string file = rest.substr(std::min(rest.size(), rest.find_first_not_of(' ', pos)));
     current.name = SectionFunction(section, file);
     current.begin = begin;
@@ -103,7 +96,7 @@ std::vector<CodeRange> ReadCodeRanges(const std::string& mapText) {
     }
     std::size_t pos = 0;
     Address address;
-    if (line.empty() || line[0] != ' ' || !ReadHex(line, pos, address)) {
+    if (line.empty() || line[0] != ' ' || !eh_check::ReadMapNumber(line, pos, address)) {
       close();
       continue;
     }

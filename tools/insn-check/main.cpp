@@ -6,23 +6,16 @@
 // Exits 1 naming each function, address and instruction refused, one a line; --census lists
 // every mnemonic decoded and how often.
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "code_check.h"
 #include "code_ranges.h"
+#include "file_contents.h"
 #include "pe_image.h"
 
 namespace {
-
-std::string ReadFile(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error(std::string("cannot read ") + path);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 int Run(int argc, char** argv) {
   bool census = argc > 1 && std::string(argv[1]) == "--census";
@@ -31,11 +24,11 @@ int Run(int argc, char** argv) {
     return 2;
   }
   const char* programPath = argv[census ? 2 : 1];
-  std::string program = ReadFile(programPath);
+  std::string program = eh_check::ReadFileContents(programPath);
   eh_check::Image image =
       eh_check::ReadPeImage(std::vector<std::uint8_t>(program.begin(), program.end()));
   std::vector<insn_check::CodeRange> ranges =
-      insn_check::ReadCodeRanges(ReadFile(argv[census ? 3 : 2]));
+      insn_check::ReadCodeRanges(eh_check::ReadFileContents(argv[census ? 3 : 2]));
   if (ranges.empty()) {
     std::fprintf(stderr, "%s: the map names no code\n", programPath);
     return 1;
