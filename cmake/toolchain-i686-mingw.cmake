@@ -18,9 +18,9 @@ set(ZM_PROCESSOR_FLOOR_OPTIONS -march=i386 -mpreferred-stack-boundary=2
                                $<$<COMPILE_LANGUAGE:CXX>:-faligned-new=8>)
 
 # Test executables run under 32-bit Wine, in the build tree's own prefix; every Windows test
-# passes ZM_WINE_ARCH on to the Wine helpers (scripts/wine-flavour.sh).
+# passes ZM_WINE_ARCH on to the Wine harness (scripts/wine).
 set(ZM_WINE_ARCH win32)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine --arch win32 run)
 
 # The shipped program's own run-time (src/runtime) reads the frame descriptions and exception
 # tables this compiler writes, replaces pieces of its C++ library by their symbol names and lays

@@ -6,6 +6,6 @@ set(ZM_MINGW_PREFIX x86_64-w64-mingw32)
 include(${CMAKE_CURRENT_LIST_DIR}/MingwToolchain.cmake)
 
 # Test executables run under 64-bit Wine, in the build tree's own prefix; every Windows test
-# passes ZM_WINE_ARCH on to the Wine helpers (scripts/wine-flavour.sh).
+# passes ZM_WINE_ARCH on to the Wine harness (scripts/wine).
 set(ZM_WINE_ARCH win64)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine64-run)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine --arch win64 run)

@@ -1,9 +1,7 @@
 # What a person does with the installer, and what the driving script reads back. Sourced by
-# run-case inside the case's Wine session, with WINEPREFIX, probe_exe and case_dir set, and by
-# scripts/wizard-tour.
+# run-case and by scripts/wizard-tour, which run inside the Wine harness (scripts/wine with: it
+# sets WINEPREFIX and ZM_WINE), with probe_exe and case_dir set.
 driver_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# shellcheck source=scripts/wine-flavour.sh
-source "$driver_dir/../../scripts/wine-flavour.sh"
 # shellcheck source=tests/support/time-factor.sh
 source "$driver_dir/../support/time-factor.sh"
 
@@ -16,7 +14,7 @@ fail() {
 }
 
 # Windows console output ends its lines with CR LF.
-probe() { "$zm_wine" "$probe_exe" "$@" | tr -d '\r'; }
+probe() { "$ZM_WINE" "$probe_exe" "$@" | tr -d '\r'; }
 
 # Waits until every key=value holds on the screen, then keeps the state for `seen`.
 screen=
@@ -92,7 +90,7 @@ installer_runs=0
 start_installer() {
   local exe=${1:-$installer}
   installer_runs=$((installer_runs + 1))
-  WINEDEBUG=+process "$zm_wine" "$exe" 2>"$case_dir/process-$installer_runs.log" &
+  WINEDEBUG=+process "$ZM_WINE" "$exe" 2>"$case_dir/process-$installer_runs.log" &
   installer_pid=$!
 }
 

@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
 # The screen saver in full-screen mode on a virtual display, with real pointer and keyboard
 # input: it draws a moving picture, shrugs off a jitter of the pointer, and ends on a pointer
-# movement, a click or a key. Run inside in_wine_prefix.sh and xvfb-run.
+# movement, a click or a key. Runs inside the Wine harness (scripts/wine with --display).
 #
 #   screen_saver_fullscreen_test.sh <screen saver file>
 set -euo pipefail
 saver=$1
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=scripts/wine-flavour.sh
-source "$here/../../scripts/wine-flavour.sh"
+: "${ZM_WINE:?runs inside scripts/wine with}"
 # shellcheck source=tests/support/time-factor.sh
 source "$here/../support/time-factor.sh"
 shots=$(mktemp -d)
@@ -53,7 +52,7 @@ wait_for_exit() {
 for input in move click key; do
   echo "--- ended by: $input"
   xdotool mousemove 400 300
-  "$zm_wine" "$saver" /s &
+  "$ZM_WINE" "$saver" /s &
   pid=$!
   wait_for_picture "$pid"
 
