@@ -1,5 +1,5 @@
 // Helpers for the tests that run the payload programs as separate processes under Wine, in a
-// prefix of their own (see in_wine_prefix.sh).
+// copy of a prefix of their own (tests/payloads/CMakeLists.txt, through scripts/wine).
 #pragma once
 
 #include <functional>
