@@ -11,6 +11,7 @@ Page license
 Page instfiles
 Section
   SetOutPath $INSTDIR
-  File "/oname=Zembrino's Screen Saver.scr" "${SAVER}"
-  File "/oname=zmsaveru.exe" "${UNINSTALLER}"
+  ; Each under the name of the built file, which is the name the installer gives it.
+  File "${SAVER}"
+  File "${UNINSTALLER}"
 SectionEnd
