@@ -33,7 +33,7 @@ Command ParseCommandLine(const char* arguments) {
     return parent != 0 ? Command{Mode::Preview, parent} : Command{Mode::Nothing, 0};
   }
   case 'a':
-    return {Mode::Nothing, 0};
+    return {Mode::ChangePassword, WindowAfterSwitch(p + 2)};
   case 'c':
     return {Mode::Settings, WindowAfterSwitch(p + 2)};
   default:

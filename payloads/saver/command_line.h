@@ -4,10 +4,11 @@
 namespace saver {
 
 enum class Mode {
-  Settings,   // "/c", "/c:<owner>", no argument or an unknown switch: the settings dialog
-  FullScreen, // "/s": run now, covering the screen
-  Preview,    // "/p <parent>" or "/p:<parent>": draw into a child of the parent window
-  Nothing     // "/a" (password change, which this saver has no use for) or "/p" without a window
+  Settings,       // "/c", "/c:<owner>", no argument or an unknown switch: the settings dialog
+  FullScreen,     // "/s": run now, covering the screen
+  Preview,        // "/p <parent>" or "/p:<parent>": draw into a child of the parent window
+  ChangePassword, // "/a", "/a <owner>" or "/a:<owner>": the 95/98 family's password dialog
+  Nothing         // "/p" without a window
 };
 
 struct Command {

@@ -1,9 +1,12 @@
 // Zembrino's Screen Saver: a turning, drifting star drawn with plain GDI. Only ANSI calls of
-// kernel32, user32 and gdi32 that the 95/98 family has as well as the NT family.
+// kernel32, user32, gdi32 and advapi32 that the 95/98 family has as well as the NT family.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include "foundation/platform_family.h"
 #include "saver/command_line.h"
+#include "saver/lock_rules.h"
+#include "saver/password_lock.h"
 #include "saver/scene.h"
 
 namespace {
@@ -15,14 +18,16 @@ constexpr char About[] = "Zembrino's Screen Saver 1.2\n\n"
                          "This screen saver has no settings.";
 // About 50 frames a second; slower machines simply draw fewer.
 constexpr DWORD FrameMilliseconds = 20;
-// Pointer movement up to this many pixels is jitter, not a user.
-constexpr int MouseTolerance = 4;
 
 // One per process, in static storage: it starts out all zero without any start-up code.
 struct Saver {
   bool fullScreen;
   HWND previewParent;
+  // Full-screen only: where the pointer stood, how far it may move, and when input ends the run.
   POINT startCursor;
+  unsigned long mouseThreshold;
+  saver::ExitGuard exitGuard;
+  saver::PasswordLock lock;
   scene::Mesh mesh;
   // The back buffer, remade whenever the window's size changes.
   HDC memoryDc;
@@ -33,6 +38,14 @@ struct Saver {
 
 Saver g_saver;
 
+// A test build stands in for a system that refuses the back buffer (a large multi-monitor
+// desktop, little graphics memory).
+#ifdef ZM_SAVER_REFUSES_BACK_BUFFER
+constexpr bool RefuseBackBuffer = true;
+#else
+constexpr bool RefuseBackBuffer = false;
+#endif
+
 void ReleaseBackBuffer() {
   if (g_saver.memoryDc == nullptr) return;
   SelectObject(g_saver.memoryDc, g_saver.originalBitmap);
@@ -41,9 +54,12 @@ void ReleaseBackBuffer() {
   g_saver.memoryDc = nullptr;
 }
 
+// Without a back buffer the saver draws straight into its window.
 bool MakeBackBuffer(HWND window, int width, int height) {
   ReleaseBackBuffer();
-  if (width <= 0 || height <= 0) return false;
+  g_saver.width = width;
+  g_saver.height = height;
+  if (width <= 0 || height <= 0 || RefuseBackBuffer) return false;
   HDC windowDc = GetDC(window);
   g_saver.memoryDc = CreateCompatibleDC(windowDc);
   g_saver.bitmap = CreateCompatibleBitmap(windowDc, width, height);
@@ -55,8 +71,6 @@ bool MakeBackBuffer(HWND window, int width, int height) {
     return false;
   }
   g_saver.originalBitmap = SelectObject(g_saver.memoryDc, g_saver.bitmap);
-  g_saver.width = width;
-  g_saver.height = height;
   return true;
 }
 
@@ -81,29 +95,36 @@ void DrawScene(HDC dc, int width, int height, DWORD ticks) {
   SelectObject(dc, oldPen);
 }
 
+// The last frame from the back buffer, or a new one drawn straight into the window, which is
+// black before anything else is drawn: the old screen never shows through.
 void Present(HDC target) {
-  if (g_saver.memoryDc == nullptr) return;
+  if (g_saver.memoryDc == nullptr) {
+    DrawScene(target, g_saver.width, g_saver.height, GetTickCount());
+    return;
+  }
   BitBlt(target, 0, 0, g_saver.width, g_saver.height, g_saver.memoryDc, 0, 0, SRCCOPY);
 }
 
 void RenderFrame(HWND window) {
-  if (g_saver.memoryDc == nullptr) return;
-  DrawScene(g_saver.memoryDc, g_saver.width, g_saver.height, GetTickCount());
+  if (g_saver.memoryDc != nullptr) {
+    DrawScene(g_saver.memoryDc, g_saver.width, g_saver.height, GetTickCount());
+  }
   HDC dc = GetDC(window);
+  if (dc == nullptr) return;
   Present(dc);
   ReleaseDC(window, dc);
 }
 
 // Measured in screen coordinates, which also hold when the window does not start at the
 // screen's origin (monitors left of or above the primary one).
-bool MovedBeyondTolerance() {
+bool MovedBeyondThreshold() {
   POINT now;
   GetCursorPos(&now);
-  int dx = now.x - g_saver.startCursor.x, dy = now.y - g_saver.startCursor.y;
-  return dx > MouseTolerance || dx < -MouseTolerance || dy > MouseTolerance || dy < -MouseTolerance;
+  return saver::MovedBeyond({g_saver.startCursor.x, g_saver.startCursor.y}, {now.x, now.y},
+                            g_saver.mouseThreshold);
 }
 
-// Full-screen only: what ends the saver.
+// Full-screen only: what asks the saver to end.
 bool IsUserInput(UINT message, WPARAM wParam) {
   switch (message) {
   case WM_KEYDOWN:
@@ -113,7 +134,7 @@ bool IsUserInput(UINT message, WPARAM wParam) {
   case WM_MBUTTONDOWN:
     return true;
   case WM_MOUSEMOVE:
-    return MovedBeyondTolerance();
+    return MovedBeyondThreshold();
   case WM_ACTIVATEAPP:
     return wParam == FALSE;
   default:
@@ -121,16 +142,45 @@ bool IsUserInput(UINT message, WPARAM wParam) {
   }
 }
 
+// Any input, and anybody's request to close the window, ends the saver only as the guard allows:
+// on the 95/98 family with the password on, after the system's verifier accepted the password.
+void OnCloseRequest(HWND window) {
+  saver::Reaction reaction = g_saver.exitGuard.OnEndRequest(GetTickCount());
+  if (reaction == saver::Reaction::Ask) {
+    ShowCursor(TRUE);
+    bool accepted = g_saver.lock.Verify(window);
+    reaction = g_saver.exitGuard.Answered(accepted, GetTickCount());
+    if (reaction != saver::Reaction::End) {
+      ShowCursor(FALSE);
+      GetCursorPos(&g_saver.startCursor);
+    }
+  }
+  if (reaction == saver::Reaction::End) DestroyWindow(window);
+}
+
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (g_saver.fullScreen && IsUserInput(message, wParam)) {
+  // While the password dialog is up, its own messages are not input.
+  if (g_saver.fullScreen && !g_saver.exitGuard.Asking() && IsUserInput(message, wParam)) {
     PostMessageA(window, WM_CLOSE, 0, 0);
     return 0;
   }
   switch (message) {
+  case WM_CLOSE:
+    if (!g_saver.fullScreen) break;
+    OnCloseRequest(window);
+    return 0;
+  case WM_ENDSESSION:
+    // The system ends the process once this returns: Ctrl+Alt+Del must work after a restart
+    // without one, and before it.
+    if (wParam != FALSE) g_saver.lock.Release();
+    return 0;
   case WM_SIZE:
     MakeBackBuffer(window, LOWORD(lParam), HIWORD(lParam));
     return 0;
   case WM_ERASEBKGND:
+    // With a back buffer the next frame covers everything; without one, the class's black brush
+    // erases.
+    if (g_saver.memoryDc == nullptr) break;
     return 1;
   case WM_PAINT: {
     PAINTSTRUCT paint;
@@ -140,7 +190,7 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     return 0;
   }
   case WM_SETCURSOR:
-    if (!g_saver.fullScreen) break;
+    if (!g_saver.fullScreen || g_saver.exitGuard.Asking()) break;
     SetCursor(nullptr);
     return TRUE;
   case WM_SYSCOMMAND:
@@ -181,6 +231,13 @@ int RunAnimation(HWND window) {
   }
 }
 
+// The 95/98 family's rules where the family cannot be told: asking for a password the user set
+// is the safe side, and the NT family has no verifier to load.
+bool NtFamily() {
+  bool nt = false;
+  return QueryWindowsNT(&nt) && nt;
+}
+
 int ShowSettings(unsigned long owner) {
   HWND ownerWindow = reinterpret_cast<HWND>(static_cast<UINT_PTR>(owner));
   if (ownerWindow != nullptr && !IsWindow(ownerWindow)) ownerWindow = nullptr;
@@ -193,6 +250,7 @@ int RunSaver(HINSTANCE instance, const saver::Command& command) {
   windowClass.lpfnWndProc = SaverWindowProc;
   windowClass.hInstance = instance;
   windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   windowClass.lpszClassName = ClassName;
   if (RegisterClassA(&windowClass) == 0) return 1;
 
@@ -207,6 +265,11 @@ int RunSaver(HINSTANCE instance, const saver::Command& command) {
                              area.bottom, g_saver.previewParent, nullptr, instance, nullptr);
   } else {
     g_saver.fullScreen = true;
+    saver::LockSettings settings = saver::ReadLockSettings(NtFamily());
+    if (settings.passwordOn) g_saver.lock.Engage();
+    g_saver.exitGuard =
+        saver::ExitGuard(g_saver.lock.Protects(), settings.graceMilliseconds, GetTickCount());
+    g_saver.mouseThreshold = settings.mouseThreshold;
     GetCursorPos(&g_saver.startCursor);
     // All monitors where the system knows of several; the virtual-screen metrics are 0 on
     // systems that do not.
@@ -224,9 +287,13 @@ int RunSaver(HINSTANCE instance, const saver::Command& command) {
       SetForegroundWindow(window);
     }
   }
-  if (window == nullptr) return 1;
+  if (window == nullptr) {
+    g_saver.lock.Release();
+    return 1;
+  }
   int result = RunAnimation(window);
   if (g_saver.fullScreen) ShowCursor(TRUE);
+  g_saver.lock.Release();
   return result;
 }
 
@@ -240,6 +307,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
   case saver::Mode::FullScreen:
   case saver::Mode::Preview:
     return RunSaver(instance, command);
+  case saver::Mode::ChangePassword:
+    // The NT family keeps no screen-saver password: the user's own logon password locks.
+    if (NtFamily()) return 0;
+    return saver::ChangePassword(command.window) ? 0 : 1;
   case saver::Mode::Nothing:
     break;
   }

@@ -31,7 +31,10 @@ TEST_CASE("the screen saver understands the switches the system and users pass")
       {"/c:3210", Mode::Settings, 3210},
       {"/C 3210", Mode::Settings, 3210},
       {"-c:3210", Mode::Settings, 3210},
-      {"/a 1234", Mode::Nothing, 0},
+      {"/a 1234", Mode::ChangePassword, 1234},
+      {"/A:1234", Mode::ChangePassword, 1234},
+      {"-a", Mode::ChangePassword, 0},
+      {"/a junk", Mode::ChangePassword, 0},
       {"/x", Mode::Settings, 0},
       {"settings", Mode::Settings, 0},
       // A preview needs a window to draw into; a bad number is no window at all.
