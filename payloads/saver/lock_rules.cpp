@@ -65,7 +65,7 @@ bool MovedBeyond(Point start, Point now, unsigned long threshold) {
   return dx > threshold || dy > threshold - dx;
 }
 
-Reaction ExitGuard::OnEndRequest(unsigned long now) {
+Reaction ExitGuard::OnEndRequest(Ticks now) {
   if (asking_) return Reaction::Ignore;
   if (!askPassword_ || now - start_ < grace_) return Reaction::End;
   if (refused_ && now - refusedAt_ < PauseAfterRefusal) return Reaction::Ignore;
@@ -73,7 +73,7 @@ Reaction ExitGuard::OnEndRequest(unsigned long now) {
   return Reaction::Ask;
 }
 
-Reaction ExitGuard::Answered(bool accepted, unsigned long now) {
+Reaction ExitGuard::Answered(bool accepted, Ticks now) {
   asking_ = false;
   if (accepted) return Reaction::End;
   refused_ = true;

@@ -51,32 +51,34 @@ enum class Reaction {
   Ask     // ask for the password, then call Answered with the verifier's answer
 };
 
+// Tick counts in milliseconds, 32 bits as the system keeps them: they wrap around after 49.7 days.
+using Ticks = unsigned int;
+
 // Decides what a request to end the saver (any input, or the window being asked to close) does.
-// Times are tick counts in milliseconds, which wrap around after 49.7 days.
 class ExitGuard {
 public:
   // Constant, so that a guard in static storage needs no start-up code.
   constexpr ExitGuard() = default;
-  ExitGuard(bool askPassword, unsigned long graceMilliseconds, unsigned long startTicks)
+  ExitGuard(bool askPassword, Ticks graceMilliseconds, Ticks startTicks)
       : askPassword_(askPassword), grace_(graceMilliseconds), start_(startTicks) {}
 
   // While the password dialog is up, its own messages are not input.
   bool Asking() const { return asking_; }
 
-  Reaction OnEndRequest(unsigned long now);
-  Reaction Answered(bool accepted, unsigned long now);
+  Reaction OnEndRequest(Ticks now);
+  Reaction Answered(bool accepted, Ticks now);
 
 private:
   // A key that is still held, or repeats, right after a wrong answer does not open the dialog
   // again at once.
-  static constexpr unsigned long PauseAfterRefusal = 200;
+  static constexpr Ticks PauseAfterRefusal = 200;
 
   bool askPassword_ = false;
-  unsigned long grace_ = 0;
-  unsigned long start_ = 0;
+  Ticks grace_ = 0;
+  Ticks start_ = 0;
   bool asking_ = false;
   bool refused_ = false;
-  unsigned long refusedAt_ = 0;
+  Ticks refusedAt_ = 0;
 };
 
 } // namespace saver

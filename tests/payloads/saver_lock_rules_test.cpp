@@ -88,8 +88,8 @@ TEST_CASE("the pointer ends the saver once it moved beyond the threshold, in any
       {{400, 300}, {403, 302}, 4, true},
       {{400, 300}, {395, 300}, 4, true},
       {{400, 300}, {400, 305}, 4, true},
-      {{400, 300}, {440, 330}, 50, false},
-      {{400, 300}, {440, 311}, 50, true},
+      {{400, 300}, {430, 320}, 50, false},
+      {{400, 300}, {430, 321}, 50, true},
       // Monitors left of and above the primary one have negative coordinates.
       {{-1000, -700}, {-1002, -702}, 4, false},
       {{-1000, -700}, {-990, -700}, 4, true},
@@ -126,14 +126,14 @@ TEST_CASE("with a password the saver ends only once the verifier accepts") {
 
 TEST_CASE("the grace period ends the saver without a password, and only at the start") {
   struct Case {
-    unsigned long start, now;
+    saver::Ticks start, now;
     Reaction reaction;
   };
   // Tick counts wrap around after 49.7 days; the grace period counts across the wrap.
   const Case cases[] = {
-      {1000, 1000, Reaction::End},          {1000, 15999, Reaction::End},
-      {1000, 16000, Reaction::Ask},         {0xFFFFF000ul, 0x00000100ul, Reaction::End},
-      {0xFFFFF000ul, 15000, Reaction::Ask},
+      {1000, 1000, Reaction::End},         {1000, 15999, Reaction::End},
+      {1000, 16000, Reaction::Ask},        {0xFFFFF000u, 0x00000100u, Reaction::End},
+      {0xFFFFF000u, 15000, Reaction::Ask},
   };
   for (const Case& c : cases) {
     ExitGuard guard(true, 15000, c.start);
