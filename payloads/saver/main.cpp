@@ -170,8 +170,8 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     OnCloseRequest(window);
     return 0;
   case WM_ENDSESSION:
-    // The system ends the process once this returns: Ctrl+Alt+Del must work after a restart
-    // without one, and before it.
+    // The system ends the process once this returns, past the usual way out: Ctrl+Alt+Del and
+    // task switching open again now.
     if (wParam != FALSE) g_saver.lock.Release();
     return 0;
   case WM_SIZE:
