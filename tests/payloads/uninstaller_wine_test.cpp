@@ -212,6 +212,29 @@ TEST_SUITE("headless") {
     CheckUninstallerRemovesItself(installation);
   }
 
+  // Vista and later start it with administrator rights from its manifest. XP reads the manifest
+  // too: it refuses to start a program whose trustInfo is in the manifest's own namespace, and
+  // crashes on one that declares its namespace twice.
+  TEST_CASE("the uninstaller asks for administrator rights in a form that XP accepts") {
+    HMODULE program =
+        ::LoadLibraryExA(PayloadPath("ZM_UNINSTALLER").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    REQUIRE(program != nullptr);
+    HRSRC found = ::FindResourceA(program, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    std::string manifest;
+    if (found != nullptr) {
+      const void* bytes = ::LockResource(::LoadResource(program, found));
+      if (bytes != nullptr)
+        manifest.assign(static_cast<const char*>(bytes), ::SizeofResource(program, found));
+    }
+    ::FreeLibrary(program);
+    REQUIRE_MESSAGE(!manifest.empty(), "no manifest (resource 1 of type 24)");
+    CHECK(manifest.find("level=\"requireAdministrator\"") != std::string::npos);
+    const std::size_t at = manifest.find("<trustInfo");
+    REQUIRE(at != std::string::npos);
+    CHECK(manifest.substr(at, manifest.find('>', at) + 1 - at) ==
+          "<trustInfo xmlns=\"urn:schemas-microsoft-com:asm.v3\">");
+  }
+
   TEST_CASE("the self-removal switch deletes nothing but a copy of the uninstaller") {
     Installation installation = Install(std::string(OtherSaver));
     const std::string precious = installation.directory + "precious.txt";
