@@ -65,22 +65,29 @@ bool IsListed(const std::vector<std::string>& files, const std::string& path) {
   });
 }
 
-// The copy that removed the uninstaller lies in the temporary folder until the next start.
-bool TemporaryCopyIsListed() {
+// Whether the path is a "zmu" entry directly in the temporary folder (long or short path).
+bool IsTemporaryEntry(const std::string& path) {
   char temporary[MAX_PATH];
   ::GetTempPathA(MAX_PATH, temporary);
-  std::string shortTemporary = ShortPath(temporary);
+  const std::string shortTemporary = ShortPath(temporary);
+  const std::size_t slash = path.rfind('\\');
+  if (slash == std::string::npos) return false;
+  const std::string directory = path.substr(0, slash + 1), name = path.substr(slash + 1);
+  return (SameFile(directory, temporary) || SameFile(directory, shortTemporary)) &&
+         ::CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, name.c_str(), 3, "zmu", 3) ==
+             CSTR_EQUAL;
+}
+
+// The copy that removed the uninstaller lies in a folder of its own in the temporary folder
+// until the next start; the NT family removes the folder then too.
+bool TemporaryCopyIsListed() {
+  bool copy = false, folder = false;
   for (const std::string& file : FilesDeletedAtRestart()) {
-    std::size_t slash = file.rfind('\\');
-    if (slash == std::string::npos) continue;
-    std::string directory = file.substr(0, slash + 1), name = file.substr(slash + 1);
-    if ((SameFile(directory, temporary) || SameFile(directory, shortTemporary)) &&
-        ::CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, name.c_str(), 3, "zmu", 3) ==
-            CSTR_EQUAL) {
-      return true;
-    }
+    folder = folder || IsTemporaryEntry(file);
+    const std::size_t slash = file.rfind('\\');
+    copy = copy || (slash != std::string::npos && IsTemporaryEntry(file.substr(0, slash)));
   }
-  return false;
+  return copy && (folder || !IsNtFamily());
 }
 
 // The uninstaller's copy deletes it moments after it has ended.
