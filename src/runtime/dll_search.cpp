@@ -25,7 +25,10 @@ template <typename Function> Function Entry(HMODULE module, const char* name) {
 
 void RestrictDllSearch() {
   // Every process has kernel32 loaded; nothing is loaded here.
-  HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+  RestrictDllSearchWith(::GetModuleHandleA("kernel32.dll"));
+}
+
+void RestrictDllSearchWith(HMODULE kernel) {
   if (kernel == nullptr) return;
   // Windows 8 and later, and earlier NT systems with the update that added it: the system folder
   // alone.
