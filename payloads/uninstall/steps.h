@@ -44,8 +44,9 @@ void RepairWininit();
 bool RemoveProductKeys();
 bool RemoveUninstallEntry();
 
-// A running program cannot delete its own file. Starts a copy of this program from the
-// temporary folder that deletes this one once it has ended (see self_removal.cpp).
+// A running program cannot delete its own file. Starts a copy of this program from a new folder
+// of its own in the temporary folder that deletes this one once it has ended (see
+// self_removal.cpp).
 bool StartSelfRemoval(const char* ownPath);
 // The copy's part. Returns false when there was nothing it could safely do.
 bool FinishSelfRemoval(unsigned long waitHandle, const char* uninstallerPath);

@@ -86,6 +86,8 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
 // The screen-saving switch, the launch of a program and message boxes.
 BOOL SystemParametersInfoA(UINT action, UINT param, PVOID data, UINT flags);
 UINT WinExec(LPCSTR commandLine, UINT show);
+// The folder a started program inherits as its own current folder.
+BOOL SetCurrentDirectoryA(LPCSTR path);
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR title, UINT style);
 
 // This program, its memory, and the programs it starts or waits for.

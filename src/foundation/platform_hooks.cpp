@@ -26,6 +26,11 @@ int& WritesBeforeShortOne() {
   return writes;
 }
 
+CallObserver& Observer() {
+  static CallObserver observer = nullptr;
+  return observer;
+}
+
 MessageBoxHandler& Handler() {
   static MessageBoxHandler handler = nullptr;
   return handler;
@@ -58,6 +63,8 @@ DWORD AllowedWriteCount(DWORD count) {
   return count / 2;
 }
 
+void SetCallObserver(CallObserver observer) { Observer() = observer; }
+
 void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = handler; }
 
 MessageBoxHandler GetMessageBoxHandler() { return Handler(); }
@@ -65,10 +72,18 @@ MessageBoxHandler GetMessageBoxHandler() { return Handler(); }
 void Reset() {
   ClearCalls();
   ClearFaults();
+  Observer() = nullptr;
 }
 
 bool Enter(const char* name, const std::string& detail, DWORD* error) {
   CallList().push_back(Call{name, detail});
+  static bool observing = false;
+  if (Observer() != nullptr && !observing) {
+    const Call call = CallList().back();
+    observing = true;
+    Observer()(call);
+    observing = false;
+  }
   auto& faults = FaultList();
   for (auto it = faults.begin(); it != faults.end(); ++it) {
     if (it->name != name) continue;

@@ -36,7 +36,13 @@ using MessageBoxHandler = int (*)(HWND owner, LPCSTR text, LPCSTR title, UINT st
 void SetMessageBoxHandler(MessageBoxHandler handler);
 MessageBoxHandler GetMessageBoxHandler();
 
-// Forgets calls and faults (the message-box handler stays).
+// Called with each platform call once it is recorded and before it takes effect, so that a test
+// can act at that very moment as another program could. The calls the observer makes itself are
+// recorded but not observed.
+using CallObserver = void (*)(const Call& call);
+void SetCallObserver(CallObserver observer);
+
+// Forgets calls, faults and the observer (the message-box handler stays).
 void Reset();
 
 // For the implementations: records the call and tells whether it must fail; on a failure

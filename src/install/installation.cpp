@@ -3,6 +3,7 @@
 #include "foundation/path_text.h"
 #include "foundation/platform_family.h"
 #include "foundation/product_names.h"
+#include "install/launch_from_folder.h"
 #include "install/payload_archive.h"
 #include "install/restore_log.h"
 #include "install/screen_saver_activation.h"
@@ -14,7 +15,8 @@ namespace {
 constexpr char Win9xSubdirectory[] = "system\\";
 // Opens the Display settings at their screen saver page. The program is named by its full path:
 // a downloaded installer runs from a folder that others can write to, and a bare "rundll32.exe"
-// would be looked for there first.
+// would be looked for there first. Better not to open the settings at all than to run whatever
+// the current folder holds.
 constexpr char DisplaySettingsProgram[] = "rundll32.exe";
 constexpr char DisplaySettingsArguments[] = " shell32.dll,Control_RunDLL desk.cpl,,1";
 
@@ -33,24 +35,32 @@ void ReadWindowsDirectory(ZString& directory) {
   directory.ReleaseBuffer(PathLength(answer));
 }
 
+void ReadSystemDirectory(ZString& directory) {
+  const UINT answer = sys::GetSystemDirectoryA(directory.GetBuffer(MAX_PATH), MAX_PATH);
+  directory.ReleaseBuffer(PathLength(answer));
+  NormalizeDirectory(directory);
+}
+
 // rundll32.exe lives in the system directory on the NT family and in the Windows directory on
-// the 95/98 family. Empty when the directory is unknown.
-void ReadDisplaySettingsCommand(bool nt, const ZString& windowsDir, ZString& command) {
-  ZString programDir;
-  if (nt) {
-    const UINT answer = sys::GetSystemDirectoryA(programDir.GetBuffer(MAX_PATH), MAX_PATH);
-    programDir.ReleaseBuffer(PathLength(answer));
-    NormalizeDirectory(programDir);
-  } else {
-    programDir.Assign(windowsDir);
-  }
-  if (programDir.Length() == 0) return;
+// the 95/98 family.
+void ReadDisplaySettingsCommand(const ZString& programDir, ZString& command) {
   const ZString program = programDir.Concat(DisplaySettingsProgram);
   const bool quoted = NeedsQuotes(program.CStr());
   if (quoted) command.Append('"');
   command.Append(program.CStr());
   if (quoted) command.Append('"');
   command.Append(DisplaySettingsArguments);
+}
+
+// The Display settings load desk.cpl and other DLLs by bare name: they start from the system
+// folder (LaunchFromFolder), or not at all.
+void LaunchDisplaySettings(bool nt, const ZString& windowsDir) {
+  ZString systemDir;
+  ReadSystemDirectory(systemDir);
+  if (systemDir.Length() == 0) return;
+  ZString command;
+  ReadDisplaySettingsCommand(nt ? systemDir : windowsDir, command);
+  LaunchFromFolder(systemDir, command);
 }
 
 // The path the system settings name the screen saver by: the short form, without blanks.
@@ -98,9 +108,5 @@ void RunInstallation(HWND owner, HINSTANCE instance) {
 
   ActivateScreenSaver(screenSaverPath);
   RegisterUninstall(installDir);
-  ZString command;
-  ReadDisplaySettingsCommand(nt, windowsDir, command);
-  // Better not to open the settings at all than to run whatever "rundll32.exe" the current
-  // folder holds.
-  if (command.Length() > 0) sys::WinExec(command.CStr(), SW_SHOWNORMAL);
+  LaunchDisplaySettings(nt, windowsDir);
 }

@@ -5,11 +5,13 @@
 #include <windows.h>
 
 #include "runtime/command_line.h"
+#include "runtime/dll_search.h"
 #include "runtime/static_constructors.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int show);
 
 extern "C" void __cdecl PayloadEntry() {
+  runtime::RestrictDllSearch();
   runtime::RunStaticConstructors();
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;

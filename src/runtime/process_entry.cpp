@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "runtime/command_line.h"
+#include "runtime/dll_search.h"
 #include "runtime/end_functions.h"
 #include "runtime/static_constructors.h"
 
@@ -21,6 +22,7 @@ int atexit(void (*function)()) { return runtime::RegisterEndFunction(function) ?
 }
 
 [[noreturn]] void WinMainCRTStartup() {
+  runtime::RestrictDllSearch();
   runtime::RunStaticConstructors();
 
   STARTUPINFOA startup = {};

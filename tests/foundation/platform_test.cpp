@@ -20,6 +20,7 @@ namespace {
 
 constexpr LONG ErrorBadPathname = 161;
 constexpr DWORD ErrorDirNotEmpty = 145;
+constexpr DWORD ErrorDirectory = 267;
 constexpr DWORD ErrorNoAccess = 998;
 
 // A key below the tests' own registry root, which the fixture empties.
@@ -431,6 +432,24 @@ TEST_SUITE("files") {
     CHECK(sys::RemoveDirectoryA((dir + "sub").c_str()));
     CHECK(sys::GetFileAttributesA((dir + "Sub").c_str()) == INVALID_FILE_ATTRIBUTES);
     CHECK(sys::GetLastError() == ERROR_FILE_NOT_FOUND);
+  }
+
+  // A launched program inherits the current folder; the launch makes it the system folder.
+  TEST_CASE_FIXTURE(MachineFixture, "the current folder is an existing folder or stays") {
+    const std::string dir = NewScratchDirectory();
+    WriteFileBytes(dir + "file", "x");
+#ifdef _WIN32
+    char previous[MAX_PATH];
+    REQUIRE(::GetCurrentDirectoryA(MAX_PATH, previous) > 0);
+#endif
+    CHECK_FALSE(sys::SetCurrentDirectoryA((dir + "missing").c_str()));
+    CHECK(sys::GetLastError() == ERROR_FILE_NOT_FOUND);
+    CHECK_FALSE(sys::SetCurrentDirectoryA((dir + "file").c_str()));
+    CHECK(sys::GetLastError() == ErrorDirectory);
+    CHECK(sys::SetCurrentDirectoryA(dir.c_str()));
+#ifdef _WIN32
+    ::SetCurrentDirectoryA(previous);
+#endif
   }
 
   TEST_CASE_FIXTURE(MachineFixture, "copies and renames, and their errors") {

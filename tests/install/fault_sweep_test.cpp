@@ -110,6 +110,13 @@ struct Rule {
 
 Outcome NoEffect(Family, const std::string&) { return {"no effect", {}, {}, {}, {}}; }
 
+Outcome NothingLaunched(Family family, const std::string& context) {
+  Outcome outcome = NoEffect(family, context);
+  outcome.what = "nothing launched";
+  outcome.launched = false;
+  return outcome;
+}
+
 Outcome NoDirectory(Family, const std::string&) {
   return {"no directory: the first message, nothing else",
           {{"Error determining installation directory. Please\n"
@@ -307,14 +314,9 @@ const Rule Rules[] = {
     {"RegSetValueExA", "",
      [](Family, const std::string&) { return Missing("no backup taken", {BackupValue}); }},
     {"RegCloseKey", "", NoEffect},
-    // The launch.
-    {"GetSystemDirectoryA", "",
-     [](Family, const std::string&) {
-       Outcome outcome = NoEffect(Family::NT, "");
-       outcome.what = "nothing launched";
-       outcome.launched = false;
-       return outcome;
-     }},
+    // The launch: without the system folder to start from, nothing is launched.
+    {"GetSystemDirectoryA", "", NothingLaunched},
+    {"SetCurrentDirectoryA", "", NothingLaunched},
     {"WinExec", "", NoEffect},
 };
 

@@ -514,35 +514,44 @@ TEST_CASE_FIXTURE(InstallationFixture, "the installation directory follows the W
 
 #ifndef _WIN32
 TEST_CASE_FIXTURE(InstallationFixture, "the Display settings are opened through the full path of "
-                                       "the platform's own rundll32.exe") {
+                                       "the platform's own rundll32.exe, from the system folder") {
   using sys::host::Family;
   const struct {
     const char* windowsDirectory;
     Family family;
-    bool systemDirectoryFails;
+    const char* failing; // a call of the launch that fails, or nullptr
     const char* command; // nullptr: nothing is launched
+    const char* folder;  // the current folder the command starts in
   } cases[] = {
-      {"C:\\WINDOWS", Family::NT, false,
-       "C:\\WINDOWS\\system32\\rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,1"},
-      {"C:\\WINDOWS", Family::Win9x, false,
-       "C:\\WINDOWS\\rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,1"},
-      {"C:\\WINDOWS", Family::VersionQueryFails, false,
-       "C:\\WINDOWS\\rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,1"},
-      {"D:\\MY WIN", Family::NT, false,
-       "\"D:\\MY WIN\\system32\\rundll32.exe\" shell32.dll,Control_RunDLL desk.cpl,,1"},
-      {"D:\\MY WIN", Family::Win9x, false,
-       "\"D:\\MY WIN\\rundll32.exe\" shell32.dll,Control_RunDLL desk.cpl,,1"},
-      // A bare "rundll32.exe" would be searched for in the installer's folder first.
-      {"C:\\WINDOWS", Family::NT, true, nullptr},
+      {"C:\\WINDOWS", Family::NT, nullptr,
+       "C:\\WINDOWS\\system32\\rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,1",
+       "C:\\WINDOWS\\system32\\"},
+      {"C:\\WINDOWS", Family::Win9x, nullptr,
+       "C:\\WINDOWS\\rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,1", "C:\\WINDOWS\\SYSTEM\\"},
+      {"C:\\WINDOWS", Family::VersionQueryFails, nullptr,
+       "C:\\WINDOWS\\rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,1",
+       "C:\\WINDOWS\\system32\\"},
+      {"D:\\MY WIN", Family::NT, nullptr,
+       "\"D:\\MY WIN\\system32\\rundll32.exe\" shell32.dll,Control_RunDLL desk.cpl,,1",
+       "D:\\MY WIN\\system32\\"},
+      {"D:\\MY WIN", Family::Win9x, nullptr,
+       "\"D:\\MY WIN\\rundll32.exe\" shell32.dll,Control_RunDLL desk.cpl,,1",
+       "D:\\MY WIN\\SYSTEM\\"},
+      // A bare "rundll32.exe" would be searched for in the installer's folder first, and from
+      // that folder the DLLs it loads by bare name too.
+      {"C:\\WINDOWS", Family::NT, "GetSystemDirectoryA", nullptr, nullptr},
+      {"C:\\WINDOWS", Family::Win9x, "GetSystemDirectoryA", nullptr, nullptr},
+      {"C:\\WINDOWS", Family::NT, "SetCurrentDirectoryA", nullptr, nullptr},
+      {"C:\\WINDOWS", Family::Win9x, "SetCurrentDirectoryA", nullptr, nullptr},
   };
   for (const auto& c : cases) {
     INFO(c.windowsDirectory);
     CAPTURE(static_cast<int>(c.family));
-    CAPTURE(c.systemDirectoryFails);
+    CAPTURE(c.failing ? c.failing : "nothing fails");
     Fresh();
     sys::host::SetWindowsDirectory(c.windowsDirectory);
     sys::host::SetFamily(c.family);
-    if (c.systemDirectoryFails) sys::hooks::FailNth("GetSystemDirectoryA", 1);
+    if (c.failing) sys::hooks::FailNth(c.failing, 1);
 
     const Trace trace = Install();
 
@@ -552,6 +561,9 @@ TEST_CASE_FIXTURE(InstallationFixture, "the Display settings are opened through 
         c.command ? std::vector<std::string>{c.command} : std::vector<std::string>{};
     CHECK(CallDetails(trace, "WinExec") == expected);
     CHECK(sys::host::LaunchedCommands() == expected);
+    const std::vector<std::string> folders =
+        c.folder ? std::vector<std::string>{c.folder} : std::vector<std::string>{};
+    CHECK(sys::host::LaunchFolders() == folders);
   }
 }
 #endif

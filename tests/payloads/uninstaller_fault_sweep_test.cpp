@@ -430,6 +430,13 @@ void RunStartedCopy(const Installed& installed) {
   sys::host::SetModuleFileName(installed.uninstaller);
   CHECK_FALSE(FileExists(installed.uninstaller));
   CHECK(ScheduledForRestart(installed, copy, copy));
+  // On the NT family its folder goes too, after it.
+  if (installed.family == Family::NT) {
+    const std::vector<std::string> operations = sys::host::RestartOperations();
+    REQUIRE(operations.size() >= 2);
+    CHECK(operations[operations.size() - 2] == copy);
+    CHECK(operations.back() == copy.substr(0, copy.rfind('\\')));
+  }
 }
 
 std::string ExpectedOthersWininit(const Installed& installed) {

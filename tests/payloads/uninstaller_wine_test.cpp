@@ -65,22 +65,29 @@ bool IsListed(const std::vector<std::string>& files, const std::string& path) {
   });
 }
 
-// The copy that removed the uninstaller lies in the temporary folder until the next start.
-bool TemporaryCopyIsListed() {
+// Whether the path is a "zmu" entry directly in the temporary folder (long or short path).
+bool IsTemporaryEntry(const std::string& path) {
   char temporary[MAX_PATH];
   ::GetTempPathA(MAX_PATH, temporary);
-  std::string shortTemporary = ShortPath(temporary);
+  const std::string shortTemporary = ShortPath(temporary);
+  const std::size_t slash = path.rfind('\\');
+  if (slash == std::string::npos) return false;
+  const std::string directory = path.substr(0, slash + 1), name = path.substr(slash + 1);
+  return (SameFile(directory, temporary) || SameFile(directory, shortTemporary)) &&
+         ::CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, name.c_str(), 3, "zmu", 3) ==
+             CSTR_EQUAL;
+}
+
+// The copy that removed the uninstaller lies in a folder of its own in the temporary folder
+// until the next start; the NT family removes the folder then too.
+bool TemporaryCopyIsListed() {
+  bool copy = false, folder = false;
   for (const std::string& file : FilesDeletedAtRestart()) {
-    std::size_t slash = file.rfind('\\');
-    if (slash == std::string::npos) continue;
-    std::string directory = file.substr(0, slash + 1), name = file.substr(slash + 1);
-    if ((SameFile(directory, temporary) || SameFile(directory, shortTemporary)) &&
-        ::CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, name.c_str(), 3, "zmu", 3) ==
-            CSTR_EQUAL) {
-      return true;
-    }
+    folder = folder || IsTemporaryEntry(file);
+    const std::size_t slash = file.rfind('\\');
+    copy = copy || (slash != std::string::npos && IsTemporaryEntry(file.substr(0, slash)));
   }
-  return false;
+  return copy && (folder || !IsNtFamily());
 }
 
 // The uninstaller's copy deletes it moments after it has ended.
@@ -210,6 +217,29 @@ TEST_SUITE("headless") {
     CHECK(RunUninstaller(installation) == 0);
     CHECK(ScreenSaverSetting() == std::string(OtherSaver));
     CheckUninstallerRemovesItself(installation);
+  }
+
+  // Vista and later start it with administrator rights from its manifest. XP reads the manifest
+  // too: it refuses to start a program whose trustInfo is in the manifest's own namespace, and
+  // crashes on one that declares its namespace twice.
+  TEST_CASE("the uninstaller asks for administrator rights in a form that XP accepts") {
+    HMODULE program =
+        ::LoadLibraryExA(PayloadPath("ZM_UNINSTALLER").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    REQUIRE(program != nullptr);
+    HRSRC found = ::FindResourceA(program, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    std::string manifest;
+    if (found != nullptr) {
+      const void* bytes = ::LockResource(::LoadResource(program, found));
+      if (bytes != nullptr)
+        manifest.assign(static_cast<const char*>(bytes), ::SizeofResource(program, found));
+    }
+    ::FreeLibrary(program);
+    REQUIRE_MESSAGE(!manifest.empty(), "no manifest (resource 1 of type 24)");
+    CHECK(manifest.find("level=\"requireAdministrator\"") != std::string::npos);
+    const std::size_t at = manifest.find("<trustInfo");
+    REQUIRE(at != std::string::npos);
+    CHECK(manifest.substr(at, manifest.find('>', at) + 1 - at) ==
+          "<trustInfo xmlns=\"urn:schemas-microsoft-com:asm.v3\">");
   }
 
   TEST_CASE("the self-removal switch deletes nothing but a copy of the uninstaller") {

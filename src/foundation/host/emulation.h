@@ -75,6 +75,8 @@ void ResetProcesses();
 bool CloseProcessHandle(HANDLE object);
 // Untraced, for the emulation's own checks.
 bool IsExistingFile(LPCSTR path);
+// False with the platform's error when the path names no folder.
+bool IsExistingDirectory(LPCSTR path, DWORD* error);
 // A new sandbox with the Windows directory in it; also made on first use without a reset.
 void PrepareDrives();
 

@@ -144,6 +144,22 @@ bool IsExistingFile(LPCSTR path) {
          ::stat(hostPath.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+bool IsExistingDirectory(LPCSTR path, DWORD* error) {
+  std::string hostPath;
+  bool trailingSeparator = false;
+  if (!MapPath(path, &hostPath, &trailingSeparator, error)) return false;
+  struct stat info;
+  if (::stat(hostPath.c_str(), &info) != 0) {
+    *error = ErrorFromHost(errno, hostPath);
+    return false;
+  }
+  if (!S_ISDIR(info.st_mode)) {
+    *error = ERROR_DIRECTORY;
+    return false;
+  }
+  return true;
+}
+
 void ResetFiles() {
   Files& files = State();
   for (auto& entry : files.handles) ::close(entry.second.descriptor);

@@ -10,8 +10,8 @@
 namespace sys::host {
 
 // A fresh machine: an empty registry (the predefined roots exist), the NT family, the Windows
-// directory C:\WINDOWS (with its "system" subdirectory), no resources, a new empty sandbox
-// folder for the drives, and nothing recorded.
+// directory C:\WINDOWS (with its "system" and "system32" subdirectories), no resources, a new empty
+// sandbox folder for the drives, and nothing recorded.
 void Reset();
 
 // VersionQueryFails: GetVersionExA fails; everything else behaves as on the NT family.
@@ -43,6 +43,10 @@ void SetModuleFileName(const std::string& path);
 
 // What the machine was asked to do that leaves no other trace.
 std::vector<std::string> LaunchedCommands(); // WinExec command lines
+// The current directory at each of those launches, which the started program inherits, and now
+// (at first C:\; it is only recorded: paths without a drive still start at C:\).
+std::vector<std::string> LaunchFolders();
+std::string CurrentDirectory();
 // CreateProcessA command lines: the program is recorded, not run, and its process handle
 // stands for a process that has ended.
 std::vector<std::string> StartedProcesses();

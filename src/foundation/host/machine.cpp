@@ -25,6 +25,8 @@ struct MachineState {
   std::uintptr_t nextHandle = 0x1000;
   BOOL screenSaveActive = FALSE;
   std::vector<std::string> launched;
+  std::string currentDirectory = "C:\\";
+  std::vector<std::string> launchFolders;
   std::vector<ParameterCall> parameterCalls;
 };
 
@@ -70,15 +72,21 @@ void SetWindowsDirectory(const char* path) {
   MachineState& state = State();
   state.hasWindowsDirectory = path != nullptr;
   state.windowsDirectory = path ? path : "";
-  // A real machine's Windows directory exists, with its "system" folder.
+  // A real machine's Windows directory exists, with its system folders ("system32" is the NT
+  // family's, "system" the 95/98 family's, and NT keeps one too).
   std::string folder = Trimmed(state.windowsDirectory);
   if (!folder.empty() && folder.size() < MAX_PATH) {
     if (NeedsPathSeparator(folder.c_str(), folder.size())) folder += '\\';
     detail::MakeHostDirectories(folder + "system");
+    detail::MakeHostDirectories(folder + "system32");
   }
 }
 
 std::vector<std::string> LaunchedCommands() { return State().launched; }
+
+std::vector<std::string> LaunchFolders() { return State().launchFolders; }
+
+std::string CurrentDirectory() { return State().currentDirectory; }
 
 std::vector<ParameterCall> SystemParameterCalls() { return State().parameterCalls; }
 
@@ -87,6 +95,7 @@ namespace detail {
 void PrepareDrives() {
   ResetSandbox();
   MakeHostDirectories(State().windowsDirectory + "\\system");
+  MakeHostDirectories(State().windowsDirectory + "\\system32");
 }
 
 bool Fails(const char* name, const std::string& detail, DWORD usualError, DWORD* error) {
@@ -217,7 +226,25 @@ UINT WinExec(LPCSTR commandLine, UINT show) {
   if (host::detail::Fails("WinExec", commandLine ? line : "(null)", ERROR_FILE_NOT_FOUND, &error))
     return error < 32 ? error : 0; // failures are reported as values below 32
   host::State().launched.push_back(line);
+  host::State().launchFolders.push_back(host::State().currentDirectory);
   return host::LaunchSucceeded;
+}
+
+BOOL SetCurrentDirectoryA(LPCSTR path) {
+  DWORD error = 0;
+  if (host::detail::Fails("SetCurrentDirectoryA", path ? path : "(null)", ERROR_PATH_NOT_FOUND,
+                          &error))
+    return FALSE;
+  if (path == nullptr) {
+    host::detail::SetError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (!host::detail::IsExistingDirectory(path, &error)) {
+    host::detail::SetError(error);
+    return FALSE;
+  }
+  host::State().currentDirectory = path;
+  return TRUE;
 }
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR title, UINT style) {

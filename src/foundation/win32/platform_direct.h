@@ -51,6 +51,7 @@ using ::RegQueryInfoKeyA;
 using ::RegQueryValueExA;
 using ::RegSetValueExA;
 using ::RemoveDirectoryA;
+using ::SetCurrentDirectoryA;
 using ::SetFileAttributesA;
 using ::SetFileTime;
 using ::SetLastError;

@@ -185,6 +185,22 @@ BOOL SystemParametersInfoA(UINT action, UINT param, PVOID data, UINT flags) {
   return ::SystemParametersInfoA(action, param, data, flags);
 }
 
+// Looked up, not imported: the installer's imports are a fixed list, and kernel32 has exported
+// this call since the first release, so the lookup fails on no system.
+BOOL SetCurrentDirectoryA(LPCSTR path) {
+  ZM_FAIL_IF("SetCurrentDirectoryA", Text(path), ERROR_PATH_NOT_FOUND, FALSE);
+  using Function = BOOL(WINAPI*)(LPCSTR);
+  HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+  auto set = kernel == nullptr ? nullptr
+                               : reinterpret_cast<Function>(reinterpret_cast<void (*)()>(
+                                     ::GetProcAddress(kernel, "SetCurrentDirectoryA")));
+  if (set == nullptr) {
+    ::SetLastError(ERROR_PROC_NOT_FOUND);
+    return FALSE;
+  }
+  return set(path);
+}
+
 UINT WinExec(LPCSTR commandLine, UINT show) {
   ZM_FAIL_IF("WinExec", Text(commandLine), ERROR_FILE_NOT_FOUND, ERROR_FILE_NOT_FOUND);
   return ::WinExec(commandLine, show);
