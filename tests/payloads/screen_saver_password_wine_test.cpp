@@ -152,13 +152,20 @@ struct RunningSaver {
 
   RunningSaver() {
     process = Start(PayloadPath("ZM_SCREEN_SAVER"), "/s");
+    // Keys go to the window with the keyboard focus, which the saver's thread sets once it has
+    // handled its activation: only then is a key certain to reach it.
     REQUIRE_MESSAGE(WaitUntil(
                         [&] {
                           window = FindProcessWindow(process.id, SaverClass, Title);
-                          return window != nullptr && ::GetForegroundWindow() == window;
+                          GUITHREADINFO thread = {};
+                          thread.cbSize = sizeof thread;
+                          return window != nullptr && ::GetForegroundWindow() == window &&
+                                 ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr),
+                                                    &thread) &&
+                                 thread.hwndFocus == window;
                         },
                         Timeout),
-                    "the full-screen saver did not come to the front");
+                    "the full-screen saver did not come to the front with the keyboard focus");
     // Past the pause the saver allows itself after a refused password.
     PumpMessages(300);
   }
@@ -186,7 +193,7 @@ TEST_SUITE("display") {
 
     PressKey(VK_SPACE);
     REQUIRE_MESSAGE(
-        WaitUntil([&] { return standIns.RecordsStartingWith("verify ").size() == 1; }, Timeout),
+        WaitUntil([&] { return !standIns.RecordsStartingWith("verify ").empty(); }, Timeout),
         "no password was asked for after a key: " << Joined(standIns.Records()));
     PumpMessages(1000);
     CHECK_MESSAGE(saver.Running(), "the saver ended although the verifier refused the password");
