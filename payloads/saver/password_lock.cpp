@@ -1,6 +1,6 @@
 #include "saver/password_lock.h"
 
-#include "foundation/path_text.h"
+#include "foundation/win32/system_library.h"
 #include "saver/lock_rules.h"
 
 namespace saver {
@@ -33,27 +33,6 @@ StoredValue ReadStoredValue(const char* keyPath, const char* name) {
   return value;
 }
 
-// Loads a DLL of the system folder by its full path; null when the folder or the file is
-// missing. No box about a missing file: the caller decides what a missing DLL means.
-HMODULE LoadSystemLibrary(const char* name) {
-  char path[MAX_PATH];
-  UINT length = GetSystemDirectoryA(path, MAX_PATH);
-  unsigned long nameLength = lstrlenA(name);
-  if (length == 0 || length + 1 + nameLength >= MAX_PATH) return nullptr;
-  if (NeedsPathSeparator(path, length)) path[length++] = '\\';
-  lstrcpyA(path + length, name);
-  UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  HMODULE library = LoadLibraryA(path);
-  SetErrorMode(previousMode);
-  return library;
-}
-
-// GetProcAddress answers with a generic function pointer; the detour through void (*)() tells
-// the compiler that the cast between function types is meant.
-template <typename Function> Function SystemFunction(HMODULE library, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
-}
-
 } // namespace
 
 LockSettings ReadLockSettings(bool ntFamily) {
@@ -66,9 +45,9 @@ LockSettings ReadLockSettings(bool ntFamily) {
 }
 
 void PasswordLock::Engage() {
-  library_ = LoadSystemLibrary("password.cpl");
+  library_ = sys::LoadSystemLibrary("password.cpl");
   if (library_ == nullptr) return;
-  verify_ = SystemFunction<VerifyFunction>(library_, "VerifyScreenSavePwd");
+  verify_ = sys::SystemFunction<VerifyFunction>(library_, "VerifyScreenSavePwd");
   if (verify_ == nullptr) {
     Release();
     return;
@@ -93,10 +72,10 @@ void PasswordLock::Release() {
 bool ChangePassword(unsigned long owner) {
   HWND ownerWindow = reinterpret_cast<HWND>(static_cast<UINT_PTR>(owner));
   if (ownerWindow == nullptr || !IsWindow(ownerWindow)) ownerWindow = GetForegroundWindow();
-  HMODULE mpr = LoadSystemLibrary("mpr.dll");
+  HMODULE mpr = sys::LoadSystemLibrary("mpr.dll");
   if (mpr == nullptr) return false;
   using ChangeFunction = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, LPVOID);
-  auto change = SystemFunction<ChangeFunction>(mpr, "PwdChangePasswordA");
+  auto change = sys::SystemFunction<ChangeFunction>(mpr, "PwdChangePasswordA");
   if (change != nullptr) change("SCRSAVE", ownerWindow, 0, nullptr);
   FreeLibrary(mpr);
   return change != nullptr;

@@ -39,10 +39,17 @@ bool CopyPath(const char* text, char* path, unsigned long capacity) {
 
 void ParseCommandLine(const char* arguments, Command* command) {
   command->mode = Mode::Interactive;
+  command->elevated = false;
   command->waitHandle = 0;
   command->path[0] = '\0';
   const char* p = payload::SkipBlanks(arguments);
   const char* rest = nullptr;
+  if (IsSwitch(p, "elevated", &rest)) {
+    command->elevated = true;
+    p = payload::SkipBlanks(rest);
+    if (IsSwitch(p, "quiet", &rest)) command->mode = Mode::Quiet;
+    return;
+  }
   if (IsSwitch(p, "quiet", &rest)) {
     command->mode = Mode::Quiet;
   } else if (IsSwitch(p, "finish", &rest)) {

@@ -5,6 +5,8 @@
 //                          alone tells the outcome (meant for tests and scripted removal)
 //   /finish <handle> <path>  the copy in the temporary folder that removes the uninstaller at
 //                          <path> once the process behind the inherited <handle> has ended
+//   /elevated [/quiet]     the run started through the elevation prompt by a run without
+//                          administrator rights (NT 6.0 and later); it never starts another
 //
 // Switches begin with '/' or '-' and ignore letter case.
 #pragma once
@@ -15,6 +17,7 @@ enum class Mode { Interactive, Quiet, FinishSelfRemoval, Invalid };
 
 struct Command {
   Mode mode;
+  bool elevated;            // Interactive and Quiet only: started through the prompt
   unsigned long waitHandle; // FinishSelfRemoval only
   char path[260];           // FinishSelfRemoval only: the uninstaller to delete
 };

@@ -1,6 +1,7 @@
 #include "uninstall/uninstaller.h"
 
 #include "uninstall/command_line.h"
+#include "uninstall/elevation.h"
 #include "uninstall/steps.h"
 
 namespace {
@@ -11,6 +12,10 @@ constexpr char Confirm[] = "Do you want to remove Zembrino's Screen Saver from y
 constexpr char Removed[] = "Zembrino's Screen Saver has been removed from your computer.";
 constexpr char AtRestart[] = "\n\nSome of its files are in use. They will be deleted when you "
                              "restart your computer.";
+constexpr char Declined[] =
+    "Zembrino's Screen Saver can only be removed with administrator rights, and they were not "
+    "given.\n\nNothing has been removed. To remove it, run the uninstaller again and allow it "
+    "to make changes to your computer.";
 constexpr char NoInstallation[] = "The uninstaller cannot determine its own folder.\n\n"
                                   "Nothing has been removed.";
 constexpr char SettingFailed[] =
@@ -108,6 +113,16 @@ int RunUninstaller(const char* arguments) {
     break;
   }
   bool quiet = command.mode == uninstall::Mode::Quiet;
+  int elevatedCode = 1;
+  switch (uninstall::RunWithAdministratorRights(quiet, command.elevated, &elevatedCode)) {
+  case uninstall::Elevation::RanThere:
+    return elevatedCode;
+  case uninstall::Elevation::Declined:
+    Report(quiet, Declined, MB_ICONWARNING);
+    return 1;
+  case uninstall::Elevation::RunHere:
+    break;
+  }
   if (!quiet && sys::MessageBoxA(nullptr, Confirm, Title,
                                  MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDYES) {
     return 0;

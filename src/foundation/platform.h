@@ -15,6 +15,8 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// Left out by WIN32_LEAN_AND_MEAN; needed for the shell launch.
+#include <shellapi.h>
 #else
 #include "host/win32_types.h"
 #endif
@@ -103,7 +105,17 @@ BOOL CreateProcessA(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES
                     LPVOID environment, LPCSTR currentDirectory, LPSTARTUPINFOA startup,
                     LPPROCESS_INFORMATION process);
 DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds);
+BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode);
 void Sleep(DWORD milliseconds);
+
+// Administrator rights on NT 6.0 and later: whether this program has them, and a start of a
+// program through the shell, whose "runas" verb asks the user for them. The 95/98 family and
+// early NT releases lack some of these; the Windows side finds them at run time and fails with
+// ERROR_CALL_NOT_IMPLEMENTED where they are missing.
+BOOL OpenProcessToken(HANDLE process, DWORD access, PHANDLE token);
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind, LPVOID information, DWORD size,
+                         LPDWORD returnedSize);
+BOOL ShellExecuteExA(LPSHELLEXECUTEINFOA launch);
 
 // The system's text functions: no effect on the machine, so never traced and never failed. The
 // payloads use them to stay small.

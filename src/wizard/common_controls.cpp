@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "foundation/path_text.h"
+#include "foundation/win32/system_library.h"
 
 namespace {
 
@@ -29,20 +30,14 @@ HMODULE LoadFromSystemDirectory(const char* name) {
   return ::LoadLibraryA(path);
 }
 
-// GetProcAddress answers with a generic function pointer; the detour through void (*)() tells
-// the compiler that the change of type is meant.
-template <typename Function> Function Entry(HMODULE module, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
-}
-
 // Loaded once and kept until the program ends.
 const Library& TheLibrary() {
   static Library library;
   if (!library.Tried) {
     library.Tried = true;
     if (HMODULE module = LoadFromSystemDirectory(LibraryName)) {
-      library.Init = Entry<InitFunction>(module, "InitCommonControls");
-      library.PropertySheet = Entry<PropertySheetFunction>(module, "PropertySheetA");
+      library.Init = sys::SystemFunction<InitFunction>(module, "InitCommonControls");
+      library.PropertySheet = sys::SystemFunction<PropertySheetFunction>(module, "PropertySheetA");
     }
   }
   return library;

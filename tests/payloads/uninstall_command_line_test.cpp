@@ -12,6 +12,7 @@ TEST_CASE("the uninstaller reads its switches") {
     Mode mode;
     unsigned long handle;
     const char* path;
+    bool elevated = false;
   };
   const Case cases[] = {
       {"", Mode::Interactive, 0, ""},
@@ -19,6 +20,11 @@ TEST_CASE("the uninstaller reads its switches") {
       {"  -QUIET ", Mode::Quiet, 0, ""},
       {"/quieter", Mode::Interactive, 0, ""},
       {"/q", Mode::Interactive, 0, ""},
+      // The run started through the elevation prompt; it never asks for another.
+      {"/elevated", Mode::Interactive, 0, "", true},
+      {"-ELEVATED  /quiet", Mode::Quiet, 0, "", true},
+      {"/quiet /elevated", Mode::Quiet, 0, ""},
+      {"/elevated /finish 8 C:\\x.exe", Mode::Interactive, 0, "", true},
       {"/unknown", Mode::Interactive, 0, ""},
       {"/finish 124 C:\\WINDOWS\\zmsaveru.exe", Mode::FinishSelfRemoval, 124,
        "C:\\WINDOWS\\zmsaveru.exe"},
@@ -41,6 +47,7 @@ TEST_CASE("the uninstaller reads its switches") {
     CHECK_MESSAGE(command.mode == c.mode, "arguments: '" << c.arguments << "'");
     CHECK_MESSAGE(command.waitHandle == c.handle, "arguments: '" << c.arguments << "'");
     CHECK_MESSAGE(std::string(command.path) == c.path, "arguments: '" << c.arguments << "'");
+    CHECK_MESSAGE(command.elevated == c.elevated, "arguments: '" << c.arguments << "'");
   }
 }
 

@@ -50,6 +50,8 @@ void SetError(DWORD error);
 std::uintptr_t NextHandleValue();
 
 Family CurrentFamily();
+// NT 6.0 and later: tokens tell elevation, and "runas" asks.
+bool HasElevation();
 // The configured Windows directory; false when the machine has none.
 bool WindowsDirectory(std::string* path);
 

@@ -17,6 +17,9 @@ void Reset();
 // VersionQueryFails: GetVersionExA fails; everything else behaves as on the NT family.
 enum class Family { NT, Win9x, VersionQueryFails };
 void SetFamily(Family family);
+// The NT family's release, at first 5.0 (Windows 2000). From 6.0 on the machine has elevation:
+// this program runs with a limited or a full token, and the shell's "runas" asks the user.
+void SetNTVersion(DWORD major, DWORD minor);
 
 // nullptr: the machine reports no Windows directory at all. The text is returned as given, so
 // a text of 260 characters or more shows the "buffer too small" answer.
@@ -50,6 +53,15 @@ std::string CurrentDirectory();
 // CreateProcessA command lines: the program is recorded, not run, and its process handle
 // stands for a process that has ended.
 std::vector<std::string> StartedProcesses();
+// Elevation (NT 6.0 and later): whether this program runs with administrator rights (at first
+// yes, as Windows XP's administrators and elevated programs do), and whether the user allows a
+// "runas" start (at first yes).
+void SetElevated(bool elevated);
+void SetElevationAllowed(bool allowed);
+// ShellExecuteExA starts: recorded, not run, as "verb|file|parameters|directory". Their process
+// handles stand for processes that ended with this exit code (at first 0).
+std::vector<std::string> ShellStarts();
+void SetStartedProcessExitCode(DWORD code);
 // Files that MoveFileExA was asked to delete (or rename, "old|new") at the next start, in order.
 std::vector<std::string> RestartOperations();
 struct ParameterCall {

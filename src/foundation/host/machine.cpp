@@ -19,6 +19,7 @@ constexpr UINT LaunchSucceeded = 33;
 
 struct MachineState {
   Family family = Family::NT;
+  DWORD ntMajor = 5, ntMinor = 0;
   bool hasWindowsDirectory = true;
   std::string windowsDirectory = DefaultWindowsDirectory;
   DWORD lastError = 0;
@@ -68,6 +69,11 @@ void Reset() {
 
 void SetFamily(Family family) { State().family = family; }
 
+void SetNTVersion(DWORD major, DWORD minor) {
+  State().ntMajor = major;
+  State().ntMinor = minor;
+}
+
 void SetWindowsDirectory(const char* path) {
   MachineState& state = State();
   state.hasWindowsDirectory = path != nullptr;
@@ -116,6 +122,8 @@ std::uintptr_t NextHandleValue() {
 
 Family CurrentFamily() { return State().family; }
 
+bool HasElevation() { return State().family == Family::NT && State().ntMajor >= 6; }
+
 bool WindowsDirectory(std::string* path) {
   if (!State().hasWindowsDirectory) return false;
   *path = State().windowsDirectory;
@@ -159,9 +167,9 @@ BOOL GetVersionExA(LPOSVERSIONINFOA info) {
   }
   switch (host::detail::CurrentFamily()) {
   case host::Family::NT:
-    info->dwMajorVersion = 5;
-    info->dwMinorVersion = 0;
-    info->dwBuildNumber = 2195;
+    info->dwMajorVersion = host::State().ntMajor;
+    info->dwMinorVersion = host::State().ntMinor;
+    info->dwBuildNumber = host::State().ntMajor >= 6 ? 6002 : 2195;
     info->dwPlatformId = VER_PLATFORM_WIN32_NT;
     break;
   case host::Family::Win9x:

@@ -1,6 +1,6 @@
-// This program as the emulated machine sees it: its own file name, its heap, and the programs it
-// starts. There is one process: a started program is recorded, not run, and a process handle
-// stands for a process that has already ended, so waiting on it returns at once.
+// This program as the emulated machine sees it: its own file name, its heap, its token, and the
+// programs it starts. There is one process: a started program is recorded, not run, and a
+// process handle stands for a process that has already ended, so waiting on it returns at once.
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -20,9 +20,13 @@ const HANDLE ProcessHeapHandle = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>
 
 struct Processes {
   std::string moduleFileName = DefaultModuleFileName;
-  std::set<std::uintptr_t> handles; // process and thread handles
+  std::set<std::uintptr_t> handles; // process, thread and token handles
   std::set<void*> blocks;
   std::vector<std::string> started;
+  std::vector<std::string> shellStarts;
+  bool elevated = true;
+  bool elevationAllowed = true;
+  DWORD exitCode = 0;
 };
 
 Processes& State() {
@@ -43,6 +47,14 @@ HANDLE NewHandle() {
 void SetModuleFileName(const std::string& path) { State().moduleFileName = path; }
 
 std::vector<std::string> StartedProcesses() { return State().started; }
+
+void SetElevated(bool elevated) { State().elevated = elevated; }
+
+void SetElevationAllowed(bool allowed) { State().elevationAllowed = allowed; }
+
+std::vector<std::string> ShellStarts() { return State().shellStarts; }
+
+void SetStartedProcessExitCode(DWORD code) { State().exitCode = code; }
 
 int OpenProcessHandles() { return static_cast<int>(State().handles.size()); }
 
@@ -168,6 +180,92 @@ DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) {
   return WAIT_OBJECT_0;
 }
 
+BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode) {
+  DWORD error = 0;
+  if (Fails("GetExitCodeProcess", "", ERROR_INVALID_HANDLE, &error)) return FALSE;
+  if (host::State().handles.count(reinterpret_cast<std::uintptr_t>(process)) == 0 ||
+      exitCode == nullptr) {
+    SetError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  *exitCode = host::State().exitCode;
+  return TRUE;
+}
+
 void Sleep(DWORD milliseconds) { static_cast<void>(milliseconds); }
+
+// The 95/98 family's advapi32 has the token calls as stubs that fail this way.
+BOOL OpenProcessToken(HANDLE process, DWORD access, PHANDLE token) {
+  static_cast<void>(access);
+  DWORD error = 0;
+  if (Fails("OpenProcessToken", "", ERROR_ACCESS_DENIED, &error)) return FALSE;
+  if (host::detail::CurrentFamily() == host::Family::Win9x) {
+    SetError(ERROR_CALL_NOT_IMPLEMENTED);
+    return FALSE;
+  }
+  if (process != host::CurrentProcessHandle || token == nullptr) {
+    SetError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  *token = host::NewHandle();
+  return TRUE;
+}
+
+// Only the class that this program asks for; before NT 6.0 the system does not know it.
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind, LPVOID information, DWORD size,
+                         LPDWORD returnedSize) {
+  DWORD error = 0;
+  if (Fails("GetTokenInformation", std::to_string(kind), ERROR_INVALID_PARAMETER, &error))
+    return FALSE;
+  if (host::State().handles.count(reinterpret_cast<std::uintptr_t>(token)) == 0) {
+    SetError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (kind != TokenElevation || !host::detail::HasElevation() || returnedSize == nullptr) {
+    SetError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  *returnedSize = sizeof(TOKEN_ELEVATION);
+  if (information == nullptr || size < sizeof(TOKEN_ELEVATION)) {
+    SetError(ERROR_INSUFFICIENT_BUFFER);
+    return FALSE;
+  }
+  static_cast<TOKEN_ELEVATION*>(information)->TokenIsElevated = host::State().elevated ? 1 : 0;
+  return TRUE;
+}
+
+// "runas" on NT 6.0 and later asks the user, unless this program has the rights already; a
+// refusal is ERROR_CANCELLED.
+BOOL ShellExecuteExA(LPSHELLEXECUTEINFOA launch) {
+  DWORD error = 0;
+  if (launch == nullptr) {
+    SetError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (Fails("ShellExecuteExA", host::Shown(launch->lpVerb) + "|" + host::Shown(launch->lpFile),
+            ERROR_FILE_NOT_FOUND, &error))
+    return FALSE;
+  if (launch->cbSize != sizeof(SHELLEXECUTEINFOA) || launch->lpFile == nullptr) {
+    SetError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (!host::detail::IsExistingFile(launch->lpFile)) {
+    SetError(ERROR_FILE_NOT_FOUND);
+    return FALSE;
+  }
+  const bool runas =
+      launch->lpVerb != nullptr && host::detail::EqualsNoCase(launch->lpVerb, "runas");
+  if (runas && host::detail::HasElevation() && !host::State().elevated &&
+      !host::State().elevationAllowed) {
+    SetError(ERROR_CANCELLED);
+    return FALSE;
+  }
+  host::State().shellStarts.push_back(host::Shown(launch->lpVerb) + "|" + launch->lpFile + "|" +
+                                      host::Shown(launch->lpParameters) + "|" +
+                                      host::Shown(launch->lpDirectory));
+  launch->hInstApp = reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(42));
+  launch->hProcess = (launch->fMask & SEE_MASK_NOCLOSEPROCESS) != 0 ? host::NewHandle() : nullptr;
+  return TRUE;
+}
 
 } // namespace sys

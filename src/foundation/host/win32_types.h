@@ -9,6 +9,7 @@
 using BYTE = std::uint8_t;
 using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
+using ULONG = std::uint32_t;
 using LONG = std::int32_t;
 using UINT = std::uint32_t;
 using BOOL = int;
@@ -93,6 +94,30 @@ struct PROCESS_INFORMATION {
   DWORD dwThreadId;
 };
 using LPPROCESS_INFORMATION = PROCESS_INFORMATION*;
+using PHANDLE = HANDLE*;
+// The parts of a shell launch that a program fills in; the rest stay zero.
+struct SHELLEXECUTEINFOA {
+  DWORD cbSize;
+  ULONG fMask;
+  HWND hwnd;
+  LPCSTR lpVerb;
+  LPCSTR lpFile;
+  LPCSTR lpParameters;
+  LPCSTR lpDirectory;
+  int nShow;
+  HINSTANCE hInstApp;
+  void* lpIDList;
+  LPCSTR lpClass;
+  HKEY hkeyClass;
+  DWORD dwHotKey;
+  HANDLE hIconOrMonitor;
+  HANDLE hProcess;
+};
+using LPSHELLEXECUTEINFOA = SHELLEXECUTEINFOA*;
+enum TOKEN_INFORMATION_CLASS { TokenElevationType = 18, TokenElevation = 20 };
+struct TOKEN_ELEVATION {
+  DWORD TokenIsElevated;
+};
 
 #define TRUE 1
 #define FALSE 0
@@ -135,6 +160,7 @@ using LPPROCESS_INFORMATION = PROCESS_INFORMATION*;
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_KEY_DELETED 1018L
+#define ERROR_CANCELLED 1223L
 #define ERROR_RESOURCE_DATA_NOT_FOUND 1812L
 #define ERROR_RESOURCE_TYPE_NOT_FOUND 1813L
 #define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
@@ -183,6 +209,9 @@ using LPPROCESS_INFORMATION = PROCESS_INFORMATION*;
 #define SPIF_UPDATEINIFILE 0x0001
 #define SPIF_SENDWININICHANGE 0x0002
 #define SW_SHOWNORMAL 1
+#define TOKEN_QUERY 0x0008
+#define SEE_MASK_NOCLOSEPROCESS 0x00000040
+#define SEE_MASK_FLAG_NO_UI 0x00000400
 // Processes.
 #define SYNCHRONIZE 0x00100000L
 #define INFINITE 0xFFFFFFFF

@@ -4,6 +4,8 @@
 // machine serve their tests instead. Keep this list beside the declarations in platform.h.
 #pragma once
 
+#include "foundation/win32/late_bound_calls.h"
+
 namespace sys {
 
 using ::CloseHandle;
@@ -16,6 +18,7 @@ using ::DuplicateHandle;
 using ::FindResourceA;
 using ::FreeResource;
 using ::GetCurrentProcess;
+using ::GetExitCodeProcess;
 using ::GetFileAttributesA;
 using ::GetFileSize;
 using ::GetFileTime;
@@ -63,5 +66,9 @@ using ::WinExec;
 using ::WriteFile;
 using ::WritePrivateProfileStringA;
 using ::wsprintfA;
+// Found at run time: not every system exports them.
+using late::GetTokenInformation;
+using late::OpenProcessToken;
+using late::ShellExecuteExA;
 
 } // namespace sys

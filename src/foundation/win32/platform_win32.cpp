@@ -3,6 +3,7 @@
 // the tests; the shipped program is built without any of that.
 #include "foundation/platform.h"
 
+#include "foundation/win32/system_library.h"
 #include "foundation/win32/traced_call.h"
 
 #ifdef ZM_PLATFORM_HOOKS
@@ -189,11 +190,8 @@ BOOL SystemParametersInfoA(UINT action, UINT param, PVOID data, UINT flags) {
 // this call since the first release, so the lookup fails on no system.
 BOOL SetCurrentDirectoryA(LPCSTR path) {
   ZM_FAIL_IF("SetCurrentDirectoryA", Text(path), ERROR_PATH_NOT_FOUND, FALSE);
-  using Function = BOOL(WINAPI*)(LPCSTR);
-  HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
-  auto set = kernel == nullptr ? nullptr
-                               : reinterpret_cast<Function>(reinterpret_cast<void (*)()>(
-                                     ::GetProcAddress(kernel, "SetCurrentDirectoryA")));
+  auto set = SystemFunction<BOOL(WINAPI*)(LPCSTR)>(::GetModuleHandleA("kernel32.dll"),
+                                                   "SetCurrentDirectoryA");
   if (set == nullptr) {
     ::SetLastError(ERROR_PROC_NOT_FOUND);
     return FALSE;

@@ -4,6 +4,7 @@
 #include <cstdarg>
 
 #include "foundation/platform.h"
+#include "foundation/win32/late_bound_calls.h"
 #include "foundation/win32/traced_call.h"
 
 #ifdef ZM_PLATFORM_HOOKS
@@ -92,7 +93,29 @@ DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) {
   return ::WaitForSingleObject(object, milliseconds);
 }
 
+BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode) {
+  ZM_FAIL_IF("GetExitCodeProcess", "", ERROR_INVALID_HANDLE, FALSE);
+  return ::GetExitCodeProcess(process, exitCode);
+}
+
 void Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
+
+BOOL OpenProcessToken(HANDLE process, DWORD access, PHANDLE token) {
+  ZM_FAIL_IF("OpenProcessToken", "", ERROR_ACCESS_DENIED, FALSE);
+  return late::OpenProcessToken(process, access, token);
+}
+
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind, LPVOID information, DWORD size,
+                         LPDWORD returnedSize) {
+  ZM_FAIL_IF("GetTokenInformation", std::to_string(kind), ERROR_INVALID_PARAMETER, FALSE);
+  return late::GetTokenInformation(token, kind, information, size, returnedSize);
+}
+
+BOOL ShellExecuteExA(LPSHELLEXECUTEINFOA launch) {
+  ZM_FAIL_IF("ShellExecuteExA", Text(launch->lpVerb) + "|" + Text(launch->lpFile),
+             ERROR_FILE_NOT_FOUND, FALSE);
+  return late::ShellExecuteExA(launch);
+}
 
 int lstrlenA(LPCSTR text) { return ::lstrlenA(text); }
 
