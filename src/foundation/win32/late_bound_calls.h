@@ -9,8 +9,9 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, on which it builds.
+#include <shellapi.h>
 
 namespace sys::late {
 
