@@ -9,7 +9,7 @@
 #include "archive_fixture.h"
 #include "foundation/platform_hooks.h"
 #include "foundation/product_names.h"
-#include "install/product.h"
+#include "support/expected_texts.h"
 #include "support/message_boxes.h"
 #include "support/test_machine.h"
 
@@ -70,10 +70,7 @@ TEST_CASE(
 }
 
 TEST_CASE("ExtractPayloads stops at the first payload that fails, with the message that fits") {
-  const std::string archiveError =
-      std::string("This installation archive appears to be corrupt.  Please try downloading\n"
-                  "Zembrino's Screen Saver from ") +
-      ProductWebAddress + ".";
+  const std::string archiveError = expected::ArchiveErrorText;
   const PayloadEntry screenSaver = Record(FixturePayloadTable, "IDR_00");
   const PayloadEntry uninstaller = Record(FixturePayloadTable, "IDR_01");
   PayloadEntry missing = uninstaller;

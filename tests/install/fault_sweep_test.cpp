@@ -23,10 +23,10 @@
 #include "install/engine_state.h"
 #include "install/installation.h"
 #include "install/payload_archive.h"
-#include "install/product.h"
 #include "install/restore_log.h"
 #include "install/screen_saver_activation.h"
 #include "install/uninstall_registration.h"
+#include "support/expected_texts.h"
 #include "support/message_boxes.h"
 #include "support/restore_log_writer.h"
 #include "support/test_machine.h"
@@ -130,7 +130,8 @@ Outcome NoDirectory(Family, const std::string&) {
 }
 
 Outcome ArchiveError(const char* file, std::vector<const char*> notDone) {
-  return {file, {{ArchiveErrorText, ArchiveErrorTitle}}, notDone, {}, {}, false, false};
+  return {file, {{expected::ArchiveErrorText, expected::ArchiveErrorTitle}}, notDone, {}, {}, false,
+          false};
 }
 
 Outcome ScreenSaverArchiveError(Family, const std::string&) {

@@ -11,10 +11,10 @@
 #include "install/engine_state.h"
 #include "install/installation.h"
 #include "install/payload_archive.h"
-#include "install/product.h"
 #include "install/restore_log.h"
 #include "install/screen_saver_activation.h"
 #include "install/uninstall_registration.h"
+#include "support/expected_texts.h"
 #include "support/message_boxes.h"
 #include "support/restore_log_writer.h"
 #include "support/test_machine.h"
@@ -332,11 +332,11 @@ TEST_CASE_FIXTURE(InstallationFixture, "NT family: each failure stops exactly wh
       {"the screen saver's payload is missing",
        [] { sys::hooks::FailWhen("FindResourceA", "IDR_00"); },
        UpToExtraction,
-       {{ArchiveErrorText, ArchiveErrorTitle}}},
+       {{expected::ArchiveErrorText, expected::ArchiveErrorTitle}}},
       {"the uninstaller's payload is missing",
        [] { sys::hooks::FailWhen("FindResourceA", "IDR_01"); },
        UpToScreenSaverFile,
-       {{ArchiveErrorText, ArchiveErrorTitle}}},
+       {{expected::ArchiveErrorText, expected::ArchiveErrorTitle}}},
       {"the uninstaller cannot be written",
        [] { sys::hooks::FailWhen("CreateFileA", UninstallerFileName); },
        UpToScreenSaverFile,
@@ -503,7 +503,7 @@ TEST_CASE_FIXTURE(InstallationFixture, "the installation directory follows the W
       CHECK(CallCount(trace, "CreateFileA") == 0);
       continue;
     }
-    CHECK(boxes[0].text == ArchiveErrorText);
+    CHECK(boxes[0].text == expected::ArchiveErrorText);
     const std::string dir = c.installDirectory;
     CHECK(CallDetails(trace, "CreateFileA") == std::vector<std::string>{dir + RestoreLogFileName});
     CHECK(CallDetails(trace, "DeleteFileA") ==

@@ -241,7 +241,14 @@ TEST_CASE("a table pointing outside the program fails instead of being read") {
 }
 
 TEST_CASE("the linker map gives the frame section's bounds and the functions' names") {
-  const char* map = R"(.text           0x00401000     0x9000
+  const char* map = R"(Discarded input sections
+
+ .text$_ZN6UnusedEv
+                0x00000000       0x10 unused.o
+
+Linker script and memory map
+
+.text           0x00401000     0x9000
  .text          0x00401000       0x5c cxx_exceptions.cpp.obj
                 0x00401000                __cxa_throw
  .text$WinMain  0x004010e0       0x18 winmain.cpp.obj
@@ -254,7 +261,7 @@ TEST_CASE("the linker map gives the frame section's bounds and the functions' na
  *(.eh_frame*)
                 0x00409f14                        _zm_eh_frame_end = .
 )";
-  eh_check::LinkerMap parsed = eh_check::LinkerMap::Parse(map);
+  linked::LinkerMap parsed = linked::LinkerMap::Parse(map);
   Address start = 0, end = 0;
   CHECK(parsed.Find("_zm_eh_frame_start", start));
   CHECK(parsed.Find("_zm_eh_frame_end", end));
@@ -266,4 +273,15 @@ TEST_CASE("the linker map gives the frame section's bounds and the functions' na
         "_ZN12_GLOBAL__N_110FindLandingERKNS_16FrameDescriptionEjPNS_15ExceptionHeaderEb");
   CHECK(parsed.FunctionAt(0x00401300) == "_Znwj");
   CHECK(parsed.FunctionAt(0x00400000).empty());
+  CHECK(parsed.FunctionAt(0x00401400).empty()); // past the last function's code
+  // The instruction checker's functions are the same ones, under the same names; the discarded
+  // section, at address 0, is none of them.
+  const std::vector<linked::CodeRange>& ranges = parsed.CodeRanges();
+  REQUIRE(ranges.size() == 4);
+  CHECK(ranges[0].function == "__cxa_throw");
+  CHECK(ranges[0].end == 0x0040105c);
+  CHECK(ranges[1].function == "WinMain@16");
+  CHECK(ranges[3].function == "_Znwj");
+  CHECK(ranges[3].begin == 0x00401300);
+  CHECK(ranges[3].end == 0x00401310);
 }

@@ -4,8 +4,8 @@
 #include <cstdlib>
 
 #include "foundation/platform_hooks.h"
-#include "install/product.h"
 #include "sheet_driver.h"
+#include "support/expected_texts.h"
 #include "support/message_boxes.h"
 #include "wizard/installer_wizard.h"
 
@@ -16,8 +16,8 @@ namespace {
 
 void JudgeTheEnd() {
   std::vector<RecordedBox> boxes = TakeMessageBoxes();
-  bool expected = boxes.size() == 1 && boxes[0].text == ArchiveErrorText &&
-                  boxes[0].title == ArchiveErrorTitle &&
+  bool expected = boxes.size() == 1 && boxes[0].text == expected::ArchiveErrorText &&
+                  boxes[0].title == expected::ArchiveErrorTitle &&
                   boxes[0].style == static_cast<UINT>(MB_ICONERROR) && boxes[0].owner != nullptr &&
                   GetDlgItem(boxes[0].owner, 1010) != nullptr;
   if (!expected) {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "install/product.h"
+#include "support/expected_texts.h"
 #include "wizard/welcome_text.h"
 
 namespace {
@@ -22,7 +22,7 @@ bool EndsWith(const std::string& text, const std::string& end) {
 TEST_CASE("The welcome text names the product, its home page and the button that leads on") {
   std::string text = WelcomeTextFor("Next");
   CHECK(text.rfind("Welcome!\n\nYou are about to install Zembrino's Screen Saver 1.2, ", 0) == 0);
-  CHECK(text.find(std::string("please visit ") + ProductWebAddress + ".\n\nUpon installation") !=
+  CHECK(text.find(std::string("please visit ") + expected::WebAddress + ".\n\nUpon installation") !=
         std::string::npos);
   CHECK(EndsWith(text, "\n\nClick \"Next\" to continue."));
   // The one double blank follows the first sentence.

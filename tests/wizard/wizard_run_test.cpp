@@ -6,9 +6,9 @@
 #include <string>
 
 #include "foundation/platform_hooks.h"
-#include "install/product.h"
 #include "res/resource.h"
 #include "sheet_driver.h"
+#include "support/expected_texts.h"
 #include "support/message_boxes.h"
 #include "support/time_factor.h"
 #include "wizard/application.h"
@@ -207,7 +207,7 @@ TEST_CASE_FIXTURE(WizardFixture, "Finish runs the installation, whose messages t
   RunScripted(&AcceptAndFinish, [&] { wizard.Run(0); });
   std::vector<RecordedBox> boxes = TakeMessageBoxes();
   REQUIRE(boxes.size() == 1);
-  CHECK(boxes[0].text == ArchiveErrorText);
+  CHECK(boxes[0].text == expected::ArchiveErrorText);
   CHECK(boxes[0].owner == SeenPage);
   CHECK(OpenSheet() == nullptr);
 }

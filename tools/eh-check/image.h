@@ -1,5 +1,5 @@
-// A linked program as the checker sees it: the bytes of each section at the address the program
-// runs at, and the Source through which the shared table reader reads them.
+// A linked program (pe_image.h) as the table reader reads it: the Source through which the
+// installer's own reader reaches the program's bytes.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "pe_image.h"
 #include "runtime/eh_tables.h"
 #include "runtime/give_up.h"
 
@@ -15,14 +16,8 @@ namespace eh_check {
 using runtime::GiveUp;
 using runtime::eh::Address;
 
-struct Section {
-  Address address = 0;
-  std::vector<std::uint8_t> bytes; // zero-filled past the file's data, as the loader does
-};
-
-struct Image {
-  std::vector<Section> sections;
-};
+using linked::Image;
+using linked::Section;
 
 // What the run-time would refuse, with the construct that made it refuse.
 struct Refused {

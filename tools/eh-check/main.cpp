@@ -26,12 +26,11 @@ int Run(int argc, char** argv) {
     return 2;
   }
   const char* programPath = argv[census ? 2 : 1];
-  std::string program = eh_check::ReadFileContents(programPath);
-  eh_check::Image image =
-      eh_check::ReadPeImage(std::vector<std::uint8_t>(program.begin(), program.end()));
-  eh_check::LinkerMap map =
-      eh_check::LinkerMap::Parse(eh_check::ReadFileContents(argv[census ? 3 : 2]));
-  eh_check::Address begin, end;
+  std::string program = linked::ReadFileContents(programPath);
+  linked::Image image =
+      linked::ReadPeImage(std::vector<std::uint8_t>(program.begin(), program.end()));
+  linked::LinkerMap map = linked::LinkerMap::Parse(linked::ReadFileContents(argv[census ? 3 : 2]));
+  linked::Address begin, end;
   if (!map.Find("_zm_eh_frame_start", begin) || !map.Find("_zm_eh_frame_end", end))
     throw std::runtime_error("the map has no _zm_eh_frame_start and _zm_eh_frame_end");
 

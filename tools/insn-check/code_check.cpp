@@ -48,8 +48,8 @@ struct Decoded {
   bool endsFlow;
 };
 
-const eh_check::Section* SectionHolding(const eh_check::Image& image, const CodeRange& range) {
-  for (const eh_check::Section& section : image.sections) {
+const linked::Section* SectionHolding(const linked::Image& image, const CodeRange& range) {
+  for (const linked::Section& section : image.sections) {
     if (range.begin >= section.address && range.end <= section.address + section.bytes.size())
       return &section;
   }
@@ -84,9 +84,9 @@ bool IsAlignmentTail(Disassembler& disassembler, const std::uint8_t* bytes, std:
   return true;
 }
 
-void CheckRange(Disassembler& disassembler, const eh_check::Image& image, const CodeRange& range,
+void CheckRange(Disassembler& disassembler, const linked::Image& image, const CodeRange& range,
                 CodeReport& report) {
-  const eh_check::Section* section = SectionHolding(image, range);
+  const linked::Section* section = SectionHolding(image, range);
   if (section == nullptr) {
     report.refused.push_back(
         {range.function, range.begin, "", "the map places it outside the program's sections"});
@@ -134,7 +134,7 @@ void CheckRange(Disassembler& disassembler, const eh_check::Image& image, const 
 
 } // namespace
 
-CodeReport CheckCode(const eh_check::Image& image, const std::vector<CodeRange>& ranges) {
+CodeReport CheckCode(const linked::Image& image, const std::vector<CodeRange>& ranges) {
   Disassembler disassembler;
   CodeReport report;
   for (const CodeRange& range : ranges) {

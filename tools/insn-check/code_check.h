@@ -6,10 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "code_ranges.h"
-#include "image.h"
+#include "linker_map.h"
+#include "pe_image.h"
 
 namespace insn_check {
+
+using linked::Address;
+using linked::CodeRange;
 
 struct Finding {
   std::string function;
@@ -26,6 +29,6 @@ struct CodeReport {
   std::map<std::string, int> refusedCensus; // mnemonic -> how often refused
 };
 
-CodeReport CheckCode(const eh_check::Image& image, const std::vector<CodeRange>& ranges);
+CodeReport CheckCode(const linked::Image& image, const std::vector<CodeRange>& ranges);
 
 } // namespace insn_check

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "code_check.h"
-#include "code_ranges.h"
 #include "file_contents.h"
+#include "linker_map.h"
 #include "pe_image.h"
 
 namespace {
@@ -24,11 +24,11 @@ int Run(int argc, char** argv) {
     return 2;
   }
   const char* programPath = argv[census ? 2 : 1];
-  std::string program = eh_check::ReadFileContents(programPath);
-  eh_check::Image image =
-      eh_check::ReadPeImage(std::vector<std::uint8_t>(program.begin(), program.end()));
-  std::vector<insn_check::CodeRange> ranges =
-      insn_check::ReadCodeRanges(eh_check::ReadFileContents(argv[census ? 3 : 2]));
+  std::string program = linked::ReadFileContents(programPath);
+  linked::Image image =
+      linked::ReadPeImage(std::vector<std::uint8_t>(program.begin(), program.end()));
+  const std::vector<linked::CodeRange> ranges =
+      linked::LinkerMap::Parse(linked::ReadFileContents(argv[census ? 3 : 2])).CodeRanges();
   if (ranges.empty()) {
     std::fprintf(stderr, "%s: the map names no code\n", programPath);
     return 1;

@@ -1,13 +1,19 @@
-#include "code_ranges.h"
-
 #include "linker_map.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <map>
 #include <sstream>
 
-namespace insn_check {
+namespace linked {
+
+bool ReadMapNumber(const std::string& text, std::size_t& pos, Address& value) {
+  pos = text.find_first_not_of(' ', pos);
+  if (pos == std::string::npos || text.compare(pos, 2, "0x") != 0) return false;
+  char* end = nullptr;
+  value = static_cast<Address>(std::strtoull(text.c_str() + pos, &end, 16));
+  pos = static_cast<std::size_t>(end - text.c_str());
+  return true;
+}
 
 namespace {
 
@@ -15,11 +21,15 @@ bool IsCodeSection(const std::string& name) {
   return name == ".text" || name.compare(0, 6, ".text$") == 0 || name.compare(0, 6, ".text.") == 0;
 }
 
-// The name a range takes when no symbol starts it: the function in the section's name, or, for
-// a plain .text, the file that contributed it.
+// The name a range takes when no symbol starts it: the function in the section's name
+// (.text$<name>, the compiler's one section per function on Windows, or .text.<name>,
+// .text.unlikely.<name> and the like), or, for a plain .text, the file that contributed it.
 std::string SectionFunction(const std::string& section, const std::string& file) {
-  if (section == ".text") return file;
-  return section.substr(6);
+  for (const char* prefix : {".text$", ".text.unlikely.", ".text.startup.", ".text."}) {
+    const std::string p = prefix;
+    if (section.compare(0, p.size(), p) == 0) return section.substr(p.size());
+  }
+  return file;
 }
 
 struct Contribution {
@@ -44,34 +54,32 @@ void Split(const Contribution& piece, std::vector<CodeRange>& ranges) {
 
 } // namespace
 
-std::vector<CodeRange> ReadCodeRanges(const std::string& mapText) {
-  std::vector<CodeRange> ranges;
-  std::istringstream lines(mapText);
+LinkerMap LinkerMap::Parse(const std::string& text) {
+  LinkerMap map;
+  std::istringstream lines(text);
   std::string line;
-  bool inLayout = false; // the discarded sections listed before the layout have no addresses
+  bool inLayout = false;
   bool open = false;
   std::string pendingSection; // a section whose name filled its line, the address on the next
   Contribution current;
   auto close = [&] {
-    if (open && current.size != 0 && current.begin != 0) Split(current, ranges);
+    if (open && current.size != 0 && current.begin != 0) Split(current, map.ranges_);
     open = false;
     current = Contribution{};
   };
   auto start = [&](const std::string& section, const std::string& rest) {
     std::size_t pos = 0;
     Address begin, size;
-    if (!eh_check::ReadMapNumber(rest, pos, begin) || !eh_check::ReadMapNumber(rest, pos, size))
-      return false;
+    if (!ReadMapNumber(rest, pos, begin) || !ReadMapNumber(rest, pos, size)) return;
     std::string file = rest.substr(std::min(rest.size(), rest.find_first_not_of(' ', pos)));
     current.name = SectionFunction(section, file);
     current.begin = begin;
     current.size = size;
     open = true;
-    return true;
   };
   while (std::getline(lines, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.compare(0, 26, "Linker script and memory m") == 0) inLayout = true;
+    if (line.compare(0, 28, "Linker script and memory map") == 0) inLayout = true;
     if (!inLayout) continue;
     if (line.size() > 1 && line[0] == ' ' && line[1] != ' ') {
       // An input section (" .text$name 0xADDR 0xSIZE file", or its name alone), a pattern or
@@ -96,22 +104,41 @@ std::vector<CodeRange> ReadCodeRanges(const std::string& mapText) {
     }
     std::size_t pos = 0;
     Address address;
-    if (line.empty() || line[0] != ' ' || !eh_check::ReadMapNumber(line, pos, address)) {
+    if (line.empty() || line[0] != ' ' || !ReadMapNumber(line, pos, address)) {
       close();
       continue;
     }
-    // A symbol ("0xADDR name"); an assignment ("0xADDR name = expression") names no function.
-    if (!open) continue;
+    // A symbol ("0xADDR name") or an assignment ("0xADDR name = expression"), which names an
+    // address but no function.
     std::size_t nameStart = line.find_first_not_of(' ', pos);
     if (nameStart == std::string::npos || line.compare(nameStart, 2, "0x") == 0) continue;
     std::string name = line.substr(nameStart);
-    if (name.find(" = ") != std::string::npos || name[0] == '[') continue;
+    const bool assignment = name.find(" = ") != std::string::npos;
+    std::string symbol = name.substr(0, name.find(' '));
+    if (symbol[0] != '[') map.symbols_.emplace(symbol, address);
+    if (!open || assignment || name[0] == '[') continue;
     current.symbols.emplace(address, name); // the first of several at one address names it
   }
   close();
-  std::sort(ranges.begin(), ranges.end(),
+  std::sort(map.ranges_.begin(), map.ranges_.end(),
             [](const CodeRange& a, const CodeRange& b) { return a.begin < b.begin; });
-  return ranges;
+  return map;
 }
 
-} // namespace insn_check
+bool LinkerMap::Find(const std::string& symbol, Address& address) const {
+  auto found = symbols_.find(symbol);
+  if (found == symbols_.end()) return false;
+  address = found->second;
+  return true;
+}
+
+std::string LinkerMap::FunctionAt(Address address) const {
+  auto after =
+      std::upper_bound(ranges_.begin(), ranges_.end(), address,
+                       [](Address at, const CodeRange& range) { return at < range.begin; });
+  if (after == ranges_.begin()) return {};
+  const CodeRange& range = *std::prev(after);
+  return address < range.end ? range.function : std::string();
+}
+
+} // namespace linked

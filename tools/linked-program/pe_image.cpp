@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-namespace eh_check {
+namespace linked {
 
 namespace {
 
@@ -49,4 +49,4 @@ Image ReadPeImage(const std::vector<std::uint8_t>& file) {
   return image;
 }
 
-} // namespace eh_check
+} // namespace linked

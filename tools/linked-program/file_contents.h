@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace eh_check {
+namespace linked {
 
 inline std::string ReadFileContents(const char* path) {
   std::ifstream in(path, std::ios::binary);
@@ -14,4 +14,4 @@ inline std::string ReadFileContents(const char* path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-} // namespace eh_check
+} // namespace linked
