@@ -3,6 +3,7 @@
 // screen_saver_fullscreen_test.sh.
 #include <doctest/doctest.h>
 
+#include "support/test_machine.h"
 #include "wine_session.h"
 
 namespace {

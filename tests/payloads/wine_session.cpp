@@ -23,13 +23,6 @@ std::string PayloadPath(const char* environmentVariable) {
 
 bool IsNtFamily() { return IsWindowsNT(); }
 
-void RequireExpectedFamily() {
-  const char* expected = std::getenv("ZM_EXPECT_FAMILY");
-  REQUIRE_MESSAGE(expected != nullptr, "ZM_EXPECT_FAMILY is not set");
-  REQUIRE_MESSAGE(IsNtFamily() == (std::string(expected) == "nt"),
-                  "expected the " << expected << " family, found the other one");
-}
-
 Process Start(const std::string& program, const std::string& arguments) {
   std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
   STARTUPINFOA startup = {};

@@ -16,9 +16,6 @@
 std::string PayloadPath(const char* environmentVariable);
 
 bool IsNtFamily();
-// Stops the test unless the prefix reports the family named by ZM_EXPECT_FAMILY ("nt" or
-// "win98"), so that a badly prepared prefix cannot pass as the other family.
-void RequireExpectedFamily();
 
 struct Process {
   HANDLE handle = nullptr;

@@ -3,6 +3,7 @@
 #include <doctest/doctest.h>
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "foundation/platform_family.h"
@@ -23,12 +24,22 @@ MachineFixture::~MachineFixture() {
   DeleteRegistryTree(HKEY_CURRENT_USER, TestRegistryRoot);
 }
 
+#ifdef _WIN32
+void RequireExpectedFamily() {
+  const char* expected = std::getenv("ZM_EXPECT_FAMILY");
+  REQUIRE_MESSAGE(expected != nullptr, "ZM_EXPECT_FAMILY is not set");
+  const std::string family = expected;
+  REQUIRE_MESSAGE((family == "nt" || family == "98"),
+                  "ZM_EXPECT_FAMILY names no family: " << family);
+  REQUIRE_MESSAGE(IsWindowsNT() == (family == "nt"),
+                  "expected the " << family << " family, found the other one");
+}
+#endif
+
 bool ChooseFamily() {
 #ifdef _WIN32
-  const bool nt = IsWindowsNT();
-  // Set by the run in the prefix that reports Windows 98, so that it cannot pass as NT.
-  if (std::getenv("ZM_EXPECT_WIN9X")) REQUIRE_FALSE(nt);
-  return nt;
+  RequireExpectedFamily();
+  return IsWindowsNT();
 #else
   bool nt = true;
   SUBCASE("NT family") { nt = true; }

@@ -20,9 +20,17 @@ struct MachineFixture {
   ~MachineFixture();
 };
 
-// The platform family a case runs on, true for NT: under Wine the prefix's; on the emulated
-// machine each family in turn, as two subcases of the calling test case.
+// The platform family a case runs on, true for NT: under Wine the prefix's, which must be the
+// one the run was started for (RequireExpectedFamily); on the emulated machine each family in
+// turn, as two subcases of the calling test case.
 bool ChooseFamily();
+
+#ifdef _WIN32
+// Stops the test unless Windows reports the family that ZM_EXPECT_FAMILY names ("nt" or "98"),
+// set on every Windows test run (tests/CMakeLists.txt), so that a badly prepared prefix cannot
+// pass as the other family.
+void RequireExpectedFamily();
+#endif
 
 // A new, empty folder; a Windows path that ends in a backslash.
 std::string NewScratchDirectory();
