@@ -42,9 +42,3 @@ std::vector<PayloadEntry> Table(std::vector<PayloadEntry> records) {
   records.push_back(PayloadEntry{});
   return records;
 }
-
-int CallCount(const char* name) {
-  int count = 0;
-  for (const auto& call : sys::hooks::Calls()) count += call.name == name;
-  return count;
-}

@@ -2,6 +2,8 @@
 // them, the original fixture files, and tables put together from the packed records.
 #pragma once
 
+#include "support/call_trace.h"
+
 #include <string>
 #include <vector>
 
@@ -28,6 +30,3 @@ PayloadEntry Record(const PayloadEntry* table, const char* resourceName);
 
 // The records in this order, followed by the end record.
 std::vector<PayloadEntry> Table(std::vector<PayloadEntry> records);
-
-// How often the platform was asked for this call since the trace was last cleared.
-int CallCount(const char* name);

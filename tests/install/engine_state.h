@@ -9,6 +9,7 @@
 #include "foundation/platform.h"
 #include "foundation/platform_hooks.h"
 #include "foundation/product_names.h"
+#include "support/call_trace.h"
 
 inline constexpr char MissingText[] = "(missing)";
 
@@ -30,17 +31,6 @@ void SetSetting(bool nt, const std::string& value);
 // settings, both uninstall entries. On the emulated machine also creates "Control Panel\Desktop",
 // which every real NT-family profile has.
 void ClearEngineState();
-
-// The traced platform calls of one action, kept before reading the machine back adds more.
-using Trace = std::vector<sys::hooks::Call>;
-// The calls traced so far; clears the trace.
-Trace TakeTrace();
-// The names of the calls, in order; with a filter only the named ones.
-std::vector<std::string> CallNames(const Trace& trace, const std::vector<std::string>& only = {});
-// How many calls had that name and a detail containing the text.
-int CallCount(const Trace& trace, const std::string& name, const std::string& detailContains = "");
-// The details of the calls of that name, in order.
-std::vector<std::string> CallDetails(const Trace& trace, const std::string& name);
 
 // The 95/98 family for the rest of the test: on the emulated machine by its setting; under Wine,
 // whose version is fixed for the process, by a failing version query, which the engine takes

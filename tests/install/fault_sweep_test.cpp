@@ -10,9 +10,7 @@
 
 #ifndef _WIN32
 
-#include <filesystem>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 #include <zlib.h>
@@ -27,6 +25,7 @@
 #include "install/screen_saver_activation.h"
 #include "install/uninstall_registration.h"
 #include "support/expected_texts.h"
+#include "support/machine_snapshot.h"
 #include "support/message_boxes.h"
 #include "support/restore_log_writer.h"
 #include "support/test_machine.h"
@@ -348,70 +347,16 @@ std::vector<FailingCall> FailingCalls(const Trace& trace) {
   return calls;
 }
 
-// The machine as the installation may change it: every registry key and value, every file below
-// the Windows directory (size, sum and time) and every system.ini entry.
-using Snapshot = std::map<std::string, std::string>;
-
 std::uint32_t Adler(const std::string& bytes) {
   return static_cast<std::uint32_t>(adler32(adler32(0, nullptr, 0),
                                             reinterpret_cast<const Bytef*>(bytes.data()),
                                             static_cast<uInt>(bytes.size())));
 }
 
-void AddProfileEntries(const std::string& text, Snapshot& snapshot) {
-  std::istringstream lines(text);
-  std::string line;
-  std::string section;
-  while (std::getline(lines, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty() && line.front() == '[') {
-      section = line;
-      continue;
-    }
-    const std::size_t equals = line.find('=');
-    if (equals != std::string::npos)
-      snapshot["ini:" + section + " " + line.substr(0, equals)] = line.substr(equals + 1);
-  }
-}
-
-Snapshot TakeSnapshot() {
-  Snapshot snapshot;
-  for (const std::string& line : sys::host::RegistryDump()) {
-    const std::size_t equals = line.find("] = ");
-    // Keys end in a backslash, so that a key's pattern matches it and everything below it.
-    if (equals == std::string::npos)
-      snapshot[line + "\\"] = "(key)";
-    else
-      snapshot[line.substr(0, equals + 1)] = line.substr(equals + 4);
-  }
-  const std::filesystem::path root = sys::host::HostPath(WindowsDir);
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-    if (!entry.is_regular_file()) continue;
-    std::string path = WindowsDir + entry.path().lexically_relative(root).string();
-    for (char& c : path)
-      if (c == '/') c = '\\';
-    const std::string bytes = ReadFileBytes(path);
-    if (entry.path().filename() == "system.ini") {
-      AddProfileEntries(bytes, snapshot);
-      continue;
-    }
-    const FILETIME time = FileLastWriteTime(path);
-    snapshot["file:" + path] =
-        std::to_string(bytes.size()) + " bytes, sum " + std::to_string(Adler(bytes)) + ", time " +
-        std::to_string(time.dwHighDateTime) + ":" + std::to_string(time.dwLowDateTime);
-  }
-  return snapshot;
-}
-
 bool Matches(const std::string& item, const std::vector<const char*>& patterns) {
   for (const char* pattern : patterns)
     if (item.find(pattern) != std::string::npos) return true;
   return false;
-}
-
-std::string ValueIn(const Snapshot& snapshot, const std::string& item) {
-  const auto found = snapshot.find(item);
-  return found == snapshot.end() ? "(absent)" : found->second;
 }
 
 // A payload file is either absent or whole with its bytes; with stamped, also with its time.
@@ -466,7 +411,7 @@ Run Install(Family family, const std::string& failName = "", int failNth = 0) {
                      .Bytes());
 
   Run run;
-  run.before = TakeSnapshot();
+  run.before = TakeSnapshot(WindowsDir);
   sys::hooks::ClearCalls();
   if (!failName.empty()) sys::hooks::FailNth(failName, failNth);
   CHECK_NOTHROW(RunInstallation(Owner, instance));
@@ -475,7 +420,7 @@ Run Install(Family family, const std::string& failName = "", int failNth = 0) {
   run.boxes = TakeMessageBoxes();
   run.openRegistryHandles = sys::host::OpenRegistryHandles();
   run.openFileHandles = sys::host::OpenFileHandles();
-  run.after = TakeSnapshot();
+  run.after = TakeSnapshot(WindowsDir);
   return run;
 }
 

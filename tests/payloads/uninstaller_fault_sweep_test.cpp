@@ -17,7 +17,6 @@
 #ifndef _WIN32
 
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <sstream>
 #include <string>
@@ -26,6 +25,8 @@
 #include "foundation/ascii_case.h"
 #include "foundation/platform_hooks.h"
 #include "foundation/product_names.h"
+#include "support/call_trace.h"
+#include "support/machine_snapshot.h"
 #include "support/message_boxes.h"
 #include "support/test_machine.h"
 #include "uninstall/uninstaller.h"
@@ -206,43 +207,6 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-// Everything on the machine that the uninstaller may touch, one item a line.
-using Snapshot = std::map<std::string, std::string>;
-
-Snapshot TakeSnapshot() {
-  Snapshot snapshot;
-  for (const std::string& line : sys::host::RegistryDump()) {
-    const std::size_t equals = line.find("] = ");
-    if (equals == std::string::npos)
-      snapshot[line + "\\"] = "(key)";
-    else
-      snapshot[line.substr(0, equals + 1)] = line.substr(equals + 4);
-  }
-  const std::filesystem::path root = sys::host::HostPath("C:\\");
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-    if (!entry.is_regular_file()) continue;
-    std::string path = "C:\\" + entry.path().lexically_relative(root).string();
-    for (char& c : path)
-      if (c == '/') c = '\\';
-    if (Upper(path) == "C:\\WINDOWS\\SYSTEM.INI") {
-      std::string section;
-      for (std::string line : Lines(ReadFileBytes(path))) {
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-        if (!line.empty() && line[0] == '[') section = Upper(line);
-        const std::size_t equals = line.find('=');
-        if (equals != std::string::npos)
-          snapshot["ini:" + section + " " + Upper(line.substr(0, equals))] =
-              line.substr(equals + 1);
-      }
-      continue;
-    }
-    snapshot["file:" + Upper(path)] = ReadFileBytes(path);
-  }
-  for (const std::string& operation : sys::host::RestartOperations())
-    snapshot["restart:" + Upper(operation)] = "(at restart)";
-  return snapshot;
-}
-
 // What belongs to the product: its keys and values, its entry, its files and copies, its
 // restart deletions, and the setting and wininit.ini, which are checked on their own.
 bool IsOurs(const Installed& installed, const std::string& item) {
@@ -387,7 +351,7 @@ void CheckReport(int code, const Snapshot& before, const Facts& facts) {
   CHECK((boxes[1].style & MB_ICONERROR) != 0);
   if (Contains(text, SettingFailed) || Contains(text, NoInstallation)) {
     // Nothing at all has been changed, the product's own things included.
-    const Snapshot after = TakeSnapshot();
+    const Snapshot after = TakeSnapshot("C:\\");
     for (const auto& [item, value] : before) {
       auto found = after.find(item);
       CHECK_MESSAGE((found != after.end() && found->second == value), item << " changed");
@@ -449,11 +413,7 @@ std::string ExpectedOthersWininit(const Installed& installed) {
   return "";
 }
 
-struct TracedCall {
-  std::string name;
-  std::string detail;
-  int nth;
-};
+using TracedCall = NumberedCall;
 
 // The calls that carry the uninstaller's effects, each with where it must be made. Each must be in
 // the trace of a clean run from such a state, so that a renamed call or a changed detail text
@@ -494,13 +454,10 @@ const Carrier Carriers[] = {
 std::vector<TracedCall> TraceSuccessfulRun(Family family, Start start) {
   Installed installed = Stage(family, start);
   REQUIRE(Run("") == 0);
-  std::vector<TracedCall> calls;
-  std::map<std::string, int> seen;
-  for (const sys::hooks::Call& call : sys::hooks::Calls()) {
-    if (call.name == "MessageBoxA") continue;
-    calls.push_back({call.name, call.detail, ++seen[call.name]});
-  }
-  return calls;
+  Trace trace;
+  for (const sys::hooks::Call& call : sys::hooks::Calls())
+    if (call.name != "MessageBoxA") trace.push_back(call);
+  return NumberCalls(trace);
 }
 
 // A failed read of system.ini is the default value, which is also what an empty or removed
@@ -511,7 +468,7 @@ bool ReadsAsNoSetting(Family family, const TracedCall* fault) {
 
 void CheckRun(Family family, Start start, const TracedCall* fault) {
   Installed installed = Stage(family, start);
-  const Snapshot before = TakeSnapshot();
+  const Snapshot before = TakeSnapshot("C:\\");
   // A file that is already gone cannot be refused: the system reports it missing.
   if (fault != nullptr) {
     const bool gone = (fault->name == "DeleteFileA" || fault->name == "SetFileAttributesA") &&
@@ -522,8 +479,8 @@ void CheckRun(Family family, Start start, const TracedCall* fault) {
   sys::hooks::ClearFaults();
   const Facts facts = Observe(installed);
 
-  CHECK_MESSAGE(OthersDiffer(installed, before, TakeSnapshot()).empty(),
-                "changed or gone: " << OthersDiffer(installed, before, TakeSnapshot()));
+  CHECK_MESSAGE(OthersDiffer(installed, before, TakeSnapshot("C:\\")).empty(),
+                "changed or gone: " << OthersDiffer(installed, before, TakeSnapshot("C:\\")));
   CheckWininit(installed, ExpectedOthersWininit(installed), fault != nullptr);
   if (!ReadsAsNoSetting(family, fault)) CheckSetting(installed, facts);
   CheckReport(code, before, facts);
@@ -545,7 +502,7 @@ void CheckRun(Family family, Start start, const TracedCall* fault) {
   if (!ReadsAsNoSetting(family, fault)) CheckSetting(installed, second);
   RunStartedCopy(installed);
   CheckWininit(installed, ExpectedOthersWininit(installed));
-  CHECK(OthersDiffer(installed, before, TakeSnapshot()).empty());
+  CHECK(OthersDiffer(installed, before, TakeSnapshot("C:\\")).empty());
 }
 
 } // namespace
