@@ -3,8 +3,9 @@
 // into letters: a short path holds none), the rest the file. Whatever the bytes, every line of
 // the file is kept byte for byte and in order: the output is the input with one line
 // "NUL=<path>" put in at a line boundary (with a line break before it where the last line had
-// none, and a [rename] header where the file had no such section), or the input unchanged. With
-// one byte too little room the editor refuses and writes nothing beyond the room it was given.
+// none, and a [rename] header where the file had no such section), or, exactly where the input's
+// first [rename] section holds that line already, the input unchanged. With one byte too little
+// room the editor refuses and writes nothing beyond the room it was given.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -53,6 +54,47 @@ bool IsInsertionAt(const std::string& input, const std::string& output, std::siz
   return false;
 }
 
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool SameLetters(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (Upper(a[i]) != Upper(b[i])) return false;
+  return true;
+}
+
+// A line without its break ("\n", or "\r\n") and without the blanks (spaces, tabs) around it.
+std::string Trimmed(std::string line) {
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  const std::size_t first = line.find_first_not_of(" \t");
+  if (first == std::string::npos) return "";
+  return line.substr(first, line.find_last_not_of(" \t") - first + 1);
+}
+
+// Read here on its own terms, not with the editor's code: the first section whose header is
+// [rename] (blanks inside the brackets and letter case aside) holds the line NUL=<path>. A line
+// "NUL=" with no path names no file, so it is never an entry already there.
+bool HoldsEntry(const std::string& text, const std::string& path) {
+  if (path.empty()) return false;
+  bool inSection = false;
+  std::size_t begin = 0;
+  while (begin < text.size()) {
+    std::size_t end = text.find('\n', begin);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = Trimmed(text.substr(begin, end - begin));
+    begin = end + 1;
+    const bool header = !line.empty() && line[0] == '[';
+    if (inSection) {
+      if (header) return false;
+      if (SameLetters(line, "NUL=" + path)) return true;
+    } else if (header && line.back() == ']' &&
+               SameLetters(Trimmed(line.substr(1, line.size() - 2)), "rename")) {
+      inSection = true;
+    }
+  }
+  return false;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -70,6 +112,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                       room.data(), room.size());
   Require(length >= 0, "enough room is accepted");
   const std::string output(room.data(), static_cast<std::size_t>(length));
+  Require((output == input) == HoldsEntry(input, path),
+          "the input is kept unchanged exactly where it holds the entry already");
 
   if (output != input) {
     const std::string entry = "NUL=" + path + "\r\n";
