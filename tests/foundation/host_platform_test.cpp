@@ -33,13 +33,6 @@ void WriteHostFile(const std::string& windowsPath, const std::string& bytes) {
   file << bytes;
 }
 
-std::vector<std::string> Details(const char* name) {
-  std::vector<std::string> details;
-  for (const auto& call : sys::hooks::Calls())
-    if (call.name == name) details.push_back(call.detail);
-  return details;
-}
-
 } // namespace
 
 TEST_SUITE("registry") {
@@ -341,28 +334,6 @@ TEST_SUITE("faults") {
       sys::host::AddResource(module, "T", MAKEINTRESOURCEA(120), "x");
       CHECK(sys::FindResourceA(module, MAKEINTRESOURCEA(120), "T") == nullptr);
     }
-  }
-
-  TEST_CASE_FIXTURE(MachineFixture, "the trace names what each call was about") {
-    HKEY key = CreateKey(HKEY_CURRENT_USER, "Software\\Traced");
-    SetBytes(key, "Value", REG_SZ, "x");
-    SetBytes(key, nullptr, REG_SZ, "x");
-    sys::RegCloseKey(key);
-    sys::GetPrivateProfileStringA("boot", "scrnsave.exe", "", nullptr, 0, "system.ini");
-    sys::GetFileAttributesA("C:\\WINDOWS\\x.txt");
-    sys::WinExec("prog.exe /x", SW_SHOWNORMAL);
-    HMODULE module = sys::host::AddModule();
-    sys::FindResourceA(module, MAKEINTRESOURCEA(120), "T");
-    sys::FindResourceA(module, "IDR_00", "T");
-
-    CHECK(Details("RegCreateKeyA") == std::vector<std::string>{"Software\\Traced"});
-    CHECK(Details("RegSetValueExA") == std::vector<std::string>{"Value", "(null)"});
-    CHECK(Details("RegCloseKey") ==
-          std::vector<std::string>{"HKEY_CURRENT_USER\\Software\\Traced"});
-    CHECK(Details("GetPrivateProfileStringA") == std::vector<std::string>{"boot|scrnsave.exe"});
-    CHECK(Details("GetFileAttributesA") == std::vector<std::string>{"C:\\WINDOWS\\x.txt"});
-    CHECK(Details("WinExec") == std::vector<std::string>{"prog.exe /x"});
-    CHECK(Details("FindResourceA") == std::vector<std::string>{"#120", "IDR_00"});
   }
 
 } // TEST_SUITE("faults")

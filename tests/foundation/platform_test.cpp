@@ -5,15 +5,18 @@
 
 #include <cctype>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "foundation/platform.h"
+#include "foundation/platform_hooks.h"
 #include "platform_calls.h"
 #include "support/known_wine_deviation.h"
 #ifndef _WIN32
 #include "foundation/host/host_machine.h"
 #endif
+#include "support/call_trace.h"
 #include "support/test_machine.h"
 
 namespace {
@@ -680,3 +683,79 @@ TEST_SUITE("system") {
   }
 
 } // TEST_SUITE("system")
+
+// The trace and the injected faults, which the tests of the engine and of the uninstaller read in
+// both builds: each call's detail, and what a failing call returns with which error.
+TEST_SUITE("trace") {
+
+  TEST_CASE_FIXTURE(MachineFixture, "the trace names what each call was about") {
+    const std::string path = TestKey("Traced");
+    HKEY key = CreateKey(HKEY_CURRENT_USER, path);
+    SetBytes(key, "Value", REG_SZ, "x");
+    SetBytes(key, nullptr, REG_SZ, "x");
+    sys::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                          nullptr, nullptr, nullptr, nullptr);
+    sys::RegCloseKey(key);
+    sys::GetPrivateProfileStringA("boot", "scrnsave.exe", "", nullptr, 0, "system.ini");
+    sys::GetFileAttributesA("C:\\WINDOWS\\x.txt");
+    // Made to fail, so that nothing is started.
+    sys::hooks::FailWhen("WinExec", "");
+    sys::WinExec("prog.exe /x", SW_SHOWNORMAL);
+    HMODULE module = ResourceModule();
+    sys::FindResourceA(module, MAKEINTRESOURCEA(120), "ZEMBRINO");
+    sys::FindResourceA(module, "IDR_00", "ZEMBRINO");
+
+    const Trace trace = TakeTrace();
+    const std::string fullName = "HKEY_CURRENT_USER\\" + path;
+    CHECK(CallDetails(trace, "RegCreateKeyA") == std::vector<std::string>{path});
+    CHECK(CallDetails(trace, "RegSetValueExA") == std::vector<std::string>{"Value", "(null)"});
+    // A key by its full name, in both builds alike.
+    CHECK(CallDetails(trace, "RegQueryInfoKeyA") == std::vector<std::string>{fullName});
+    CHECK(CallDetails(trace, "RegCloseKey") == std::vector<std::string>{fullName});
+    CHECK(CallDetails(trace, "GetPrivateProfileStringA") ==
+          std::vector<std::string>{"boot|scrnsave.exe"});
+    CHECK(CallDetails(trace, "GetFileAttributesA") ==
+          std::vector<std::string>{"C:\\WINDOWS\\x.txt"});
+    CHECK(CallDetails(trace, "WinExec") == std::vector<std::string>{"prog.exe /x"});
+    CHECK(CallDetails(trace, "FindResourceA") == std::vector<std::string>{"#120", "IDR_00"});
+  }
+
+  TEST_CASE_FIXTURE(MachineFixture, "a call made to fail returns its failure value") {
+    struct Case {
+      const char* call;
+      DWORD error; // the last error after it: the usual one of that call
+      std::function<bool()> failed;
+    };
+    HMODULE module = ResourceModule();
+    HGLOBAL loaded = sys::LoadResource(module, sys::FindResourceA(module, "IDR_00", "ZEMBRINO"));
+    REQUIRE(loaded != nullptr);
+    const Case cases[] = {
+        {"CreateFileA", ERROR_ACCESS_DENIED,
+         [] {
+           return Open("C:\\WINDOWS\\x.txt", GENERIC_READ, 0, OPEN_ALWAYS) == INVALID_HANDLE_VALUE;
+         }},
+        {"GetFileAttributesA", ERROR_ACCESS_DENIED,
+         [] { return sys::GetFileAttributesA("C:\\WINDOWS") == INVALID_FILE_ATTRIBUTES; }},
+        // FreeResource returns FALSE when it succeeds.
+        {"FreeResource", ERROR_INVALID_HANDLE, [&] { return sys::FreeResource(loaded) == TRUE; }},
+        {"RegCloseKey", ERROR_ACCESS_DENIED,
+         [] { return sys::RegCloseKey(HKEY_CURRENT_USER) == ERROR_ACCESS_DENIED; }},
+        {"WinExec", ERROR_FILE_NOT_FOUND,
+         [] { return sys::WinExec("prog.exe", SW_SHOWNORMAL) == ERROR_FILE_NOT_FOUND; }},
+        {"GetWindowsDirectoryA", ERROR_PATH_NOT_FOUND,
+         [] {
+           char buffer[MAX_PATH];
+           return sys::GetWindowsDirectoryA(buffer, MAX_PATH) == 0;
+         }},
+    };
+    for (const Case& c : cases) {
+      INFO(c.call);
+      sys::hooks::FailNth(c.call, 1);
+      sys::SetLastError(0);
+      CHECK(c.failed());
+      CHECK(sys::GetLastError() == c.error);
+      sys::hooks::ClearFaults();
+    }
+  }
+
+} // TEST_SUITE("trace")

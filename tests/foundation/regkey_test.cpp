@@ -22,11 +22,7 @@ int CallCount(const std::string& name) {
 
 // Closes of HKEY_CURRENT_USER itself, by the name that the call trace gives the handle.
 int RootCloses() {
-#ifdef _WIN32
-  const std::string root = std::to_string(reinterpret_cast<ULONG_PTR>(HKEY_CURRENT_USER));
-#else
   const std::string root = "HKEY_CURRENT_USER";
-#endif
   int closes = 0;
   for (const auto& call : sys::hooks::Calls())
     if (call.name == "RegCloseKey" && (call.detail == root || call.detail == root + "\\")) ++closes;

@@ -1,5 +1,6 @@
 // The tracing and fault injection that the test variant of the Windows platform layer
-// (ZM_PLATFORM_HOOKS) wraps around each real call; in the shipped program the macros are empty.
+// (ZM_PLATFORM_HOOKS) wraps around each real call, as foundation/traced_calls.h describes each
+// call; in the shipped program the macros are empty.
 #pragma once
 
 #include "foundation/platform.h"
@@ -8,15 +9,9 @@
 #include <string>
 
 #include "foundation/platform_hooks.h"
+#include "foundation/traced_calls.h"
 
 namespace sys::traced {
-
-inline std::string Text(LPCSTR text) { return text ? text : "(null)"; }
-
-inline std::string ResourceName(LPCSTR name) {
-  if (IS_INTRESOURCE(name)) return "#" + std::to_string(reinterpret_cast<ULONG_PTR>(name));
-  return name;
-}
 
 // Records the call; true when a fault makes it fail, with the error code already set.
 inline bool Fails(const char* name, const std::string& detail, DWORD usualError) {
@@ -26,22 +21,21 @@ inline bool Fails(const char* name, const std::string& detail, DWORD usualError)
   return true;
 }
 
-inline LONG FailedStatus(DWORD usualError) {
-  return static_cast<LONG>(::GetLastError() ? ::GetLastError() : usualError);
-}
+// The names of the keys this layer opened, for the trace: a key opened below a known one is
+// named after it.
+void RememberKey(HKEY parent, LPCSTR subKey, HKEY opened);
+void ForgetKey(HKEY key);
 
 } // namespace sys::traced
 
-#define ZM_FAIL_IF(name, detail, usualError, failure)                                              \
+// Records the call (Call, from foundation/traced_calls.h, with the function's own arguments) and,
+// when a test makes it fail, returns what the call returns then.
+#define ZM_TRACED(Call, ...)                                                                       \
   do {                                                                                             \
-    if (sys::traced::Fails(name, detail, usualError)) return failure;                              \
-  } while (0)
-#define ZM_FAIL_STATUS_IF(name, detail)                                                            \
-  do {                                                                                             \
-    if (sys::traced::Fails(name, detail, ERROR_ACCESS_DENIED))                                     \
-      return sys::traced::FailedStatus(ERROR_ACCESS_DENIED);                                       \
+    if (sys::traced::Fails(sys::calls::Call::name, sys::calls::Call::Detail(__VA_ARGS__),          \
+                           sys::calls::Call::usualError))                                          \
+      return sys::calls::Call::Failure(::GetLastError());                                          \
   } while (0)
 #else
-#define ZM_FAIL_IF(name, detail, usualError, failure) ((void)0)
-#define ZM_FAIL_STATUS_IF(name, detail) ((void)0)
+#define ZM_TRACED(Call, ...) ((void)0)
 #endif
