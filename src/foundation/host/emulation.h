@@ -7,6 +7,7 @@
 #include <string>
 
 #include "foundation/host/host_machine.h"
+#include "foundation/traced_calls.h"
 
 // Codes and flags of the platform that only the emulation itself needs.
 #ifndef ERROR_READ_FAULT
@@ -44,6 +45,16 @@ namespace sys::host::detail {
 bool Fails(const char* name, const std::string& detail, DWORD usualError, DWORD* error);
 
 void SetError(DWORD error);
+
+// Records the call (Call, from foundation/traced_calls.h, with the function's own arguments) and,
+// when a test makes it fail, returns what the call returns then.
+#define ZM_TRACED(Call, ...)                                                                       \
+  do {                                                                                             \
+    DWORD zmInjected = 0;                                                                          \
+    if (sys::host::detail::Fails(sys::calls::Call::name, sys::calls::Call::Detail(__VA_ARGS__),    \
+                                 sys::calls::Call::usualError, &zmInjected))                       \
+      return sys::calls::Call::Failure(zmInjected);                                                \
+  } while (0)
 
 // Handle values of every kind come from one sequence, so that no two objects ever share one
 // (not even across resets: a stale handle stays invalid).

@@ -155,8 +155,7 @@ bool EqualsNoCase(const std::string& a, const std::string& b) { return CompareNo
 } // namespace host
 
 BOOL GetVersionExA(LPOSVERSIONINFOA info) {
-  DWORD error = 0;
-  if (host::detail::Fails("GetVersionExA", "", ERROR_INVALID_PARAMETER, &error)) return FALSE;
+  ZM_TRACED(GetVersionExA, info);
   if (info == nullptr) {
     host::detail::SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -188,8 +187,7 @@ BOOL GetVersionExA(LPOSVERSIONINFOA info) {
 }
 
 UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) {
-  DWORD error = 0;
-  if (host::detail::Fails("GetWindowsDirectoryA", "", ERROR_PATH_NOT_FOUND, &error)) return 0;
+  ZM_TRACED(GetWindowsDirectoryA, buffer, size);
   std::string directory;
   if (!host::detail::WindowsDirectory(&directory)) {
     host::detail::SetError(ERROR_PATH_NOT_FOUND);
@@ -199,8 +197,7 @@ UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) {
 }
 
 UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
-  DWORD error = 0;
-  if (host::detail::Fails("GetSystemDirectoryA", "", ERROR_PATH_NOT_FOUND, &error)) return 0;
+  ZM_TRACED(GetSystemDirectoryA, buffer, size);
   std::string directory;
   if (!host::detail::WindowsDirectory(&directory) || host::Trimmed(directory).empty()) {
     host::detail::SetError(ERROR_PATH_NOT_FOUND);
@@ -214,11 +211,9 @@ UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
 }
 
 BOOL SystemParametersInfoA(UINT action, UINT param, PVOID data, UINT flags) {
-  DWORD error = 0;
   std::string detail =
       std::to_string(action) + "," + std::to_string(param) + "," + std::to_string(flags);
-  if (host::detail::Fails("SystemParametersInfoA", detail, ERROR_ACCESS_DENIED, &error))
-    return FALSE;
+  ZM_TRACED(SystemParametersInfoA, action, param, data, flags);
   host::MachineState& state = host::State();
   state.parameterCalls.push_back(host::ParameterCall{action, param, flags});
   if (action == SPI_SETSCREENSAVEACTIVE) state.screenSaveActive = param != 0 ? TRUE : FALSE;
@@ -230,9 +225,7 @@ BOOL SystemParametersInfoA(UINT action, UINT param, PVOID data, UINT flags) {
 UINT WinExec(LPCSTR commandLine, UINT show) {
   static_cast<void>(show);
   std::string line = commandLine ? commandLine : "";
-  DWORD error = 0;
-  if (host::detail::Fails("WinExec", commandLine ? line : "(null)", ERROR_FILE_NOT_FOUND, &error))
-    return error < 32 ? error : 0; // failures are reported as values below 32
+  ZM_TRACED(WinExec, commandLine, show);
   host::State().launched.push_back(line);
   host::State().launchFolders.push_back(host::State().currentDirectory);
   return host::LaunchSucceeded;
@@ -240,9 +233,7 @@ UINT WinExec(LPCSTR commandLine, UINT show) {
 
 BOOL SetCurrentDirectoryA(LPCSTR path) {
   DWORD error = 0;
-  if (host::detail::Fails("SetCurrentDirectoryA", path ? path : "(null)", ERROR_PATH_NOT_FOUND,
-                          &error))
-    return FALSE;
+  ZM_TRACED(SetCurrentDirectoryA, path);
   if (path == nullptr) {
     host::detail::SetError(ERROR_INVALID_PARAMETER);
     return FALSE;

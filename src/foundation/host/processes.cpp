@@ -34,8 +34,6 @@ Processes& State() {
   return processes;
 }
 
-std::string Shown(LPCSTR text) { return text ? text : "(null)"; }
-
 HANDLE NewHandle() {
   std::uintptr_t value = detail::NextHandleValue();
   State().handles.insert(value);
@@ -79,8 +77,7 @@ using host::detail::SetError;
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
   static_cast<void>(module);
-  DWORD error = 0;
-  if (Fails("GetModuleFileNameA", "", ERROR_INSUFFICIENT_BUFFER, &error)) return 0;
+  ZM_TRACED(GetModuleFileNameA, module, fileName, size);
   const std::string& name = host::State().moduleFileName;
   if (size == 0) return 0;
   // Too small: the name is cut to the buffer, NUL included, and the buffer's size returned, as
@@ -100,8 +97,7 @@ HANDLE GetProcessHeap() { return host::ProcessHeapHandle; }
 // The platform sets no last error when an allocation fails.
 LPVOID HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes) {
   static_cast<void>(flags);
-  DWORD error = 0;
-  if (Fails("HeapAlloc", std::to_string(bytes), ERROR_SUCCESS, &error)) return nullptr;
+  ZM_TRACED(HeapAlloc, heap, flags, bytes);
   if (heap != host::ProcessHeapHandle) return nullptr;
   void* block = std::malloc(bytes == 0 ? 1 : bytes);
   if (block != nullptr) host::State().blocks.insert(block);
@@ -110,8 +106,7 @@ LPVOID HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes) {
 
 BOOL HeapFree(HANDLE heap, DWORD flags, LPVOID memory) {
   static_cast<void>(flags);
-  DWORD error = 0;
-  if (Fails("HeapFree", "", ERROR_INVALID_PARAMETER, &error)) return FALSE;
+  ZM_TRACED(HeapFree, heap, flags, memory);
   if (memory == nullptr) return TRUE;
   if (heap != host::ProcessHeapHandle || host::State().blocks.erase(memory) == 0) {
     SetError(ERROR_INVALID_PARAMETER);
@@ -128,8 +123,8 @@ BOOL DuplicateHandle(HANDLE sourceProcess, HANDLE source, HANDLE targetProcess, 
   static_cast<void>(access);
   static_cast<void>(inherit);
   static_cast<void>(options);
-  DWORD error = 0;
-  if (Fails("DuplicateHandle", "", ERROR_NOT_ENOUGH_MEMORY, &error)) return FALSE;
+  ZM_TRACED(DuplicateHandle, sourceProcess, source, targetProcess, target, access, inherit,
+            options);
   // Only what this program does: a handle to itself, for itself.
   if (sourceProcess != host::CurrentProcessHandle || targetProcess != host::CurrentProcessHandle ||
       source != host::CurrentProcessHandle || target == nullptr) {
@@ -150,8 +145,8 @@ BOOL CreateProcessA(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES
   static_cast<void>(flags);
   static_cast<void>(environment);
   static_cast<void>(currentDirectory);
-  DWORD error = 0;
-  if (Fails("CreateProcessA", host::Shown(commandLine), ERROR_FILE_NOT_FOUND, &error)) return FALSE;
+  ZM_TRACED(CreateProcessA, application, commandLine, processSecurity, threadSecurity,
+            inheritHandles, flags, environment, currentDirectory, startup, process);
   if (startup == nullptr || process == nullptr) {
     SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -161,7 +156,7 @@ BOOL CreateProcessA(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES
     SetError(ERROR_FILE_NOT_FOUND);
     return FALSE;
   }
-  host::State().started.push_back(host::Shown(commandLine));
+  host::State().started.push_back(calls::Text(commandLine));
   process->hProcess = host::NewHandle();
   process->hThread = host::NewHandle();
   process->dwProcessId = 0x100;
@@ -171,8 +166,7 @@ BOOL CreateProcessA(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES
 
 DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) {
   static_cast<void>(milliseconds);
-  DWORD error = 0;
-  if (Fails("WaitForSingleObject", "", ERROR_INVALID_HANDLE, &error)) return WAIT_FAILED;
+  ZM_TRACED(WaitForSingleObject, object, milliseconds);
   if (host::State().handles.count(reinterpret_cast<std::uintptr_t>(object)) == 0) {
     SetError(ERROR_INVALID_HANDLE);
     return WAIT_FAILED;
@@ -181,8 +175,7 @@ DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) {
 }
 
 BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode) {
-  DWORD error = 0;
-  if (Fails("GetExitCodeProcess", "", ERROR_INVALID_HANDLE, &error)) return FALSE;
+  ZM_TRACED(GetExitCodeProcess, process, exitCode);
   if (host::State().handles.count(reinterpret_cast<std::uintptr_t>(process)) == 0 ||
       exitCode == nullptr) {
     SetError(ERROR_INVALID_HANDLE);
@@ -197,8 +190,7 @@ void Sleep(DWORD milliseconds) { static_cast<void>(milliseconds); }
 // The 95/98 family's advapi32 has the token calls as stubs that fail this way.
 BOOL OpenProcessToken(HANDLE process, DWORD access, PHANDLE token) {
   static_cast<void>(access);
-  DWORD error = 0;
-  if (Fails("OpenProcessToken", "", ERROR_ACCESS_DENIED, &error)) return FALSE;
+  ZM_TRACED(OpenProcessToken, process, access, token);
   if (host::detail::CurrentFamily() == host::Family::Win9x) {
     SetError(ERROR_CALL_NOT_IMPLEMENTED);
     return FALSE;
@@ -214,9 +206,7 @@ BOOL OpenProcessToken(HANDLE process, DWORD access, PHANDLE token) {
 // Only the class that this program asks for; before NT 6.0 the system does not know it.
 BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind, LPVOID information, DWORD size,
                          LPDWORD returnedSize) {
-  DWORD error = 0;
-  if (Fails("GetTokenInformation", std::to_string(kind), ERROR_INVALID_PARAMETER, &error))
-    return FALSE;
+  ZM_TRACED(GetTokenInformation, token, kind, information, size, returnedSize);
   if (host::State().handles.count(reinterpret_cast<std::uintptr_t>(token)) == 0) {
     SetError(ERROR_INVALID_HANDLE);
     return FALSE;
@@ -237,14 +227,11 @@ BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind, LPVOID info
 // "runas" on NT 6.0 and later asks the user, unless this program has the rights already; a
 // refusal is ERROR_CANCELLED.
 BOOL ShellExecuteExA(LPSHELLEXECUTEINFOA launch) {
-  DWORD error = 0;
   if (launch == nullptr) {
     SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  if (Fails("ShellExecuteExA", host::Shown(launch->lpVerb) + "|" + host::Shown(launch->lpFile),
-            ERROR_FILE_NOT_FOUND, &error))
-    return FALSE;
+  ZM_TRACED(ShellExecuteExA, launch);
   if (launch->cbSize != sizeof(SHELLEXECUTEINFOA) || launch->lpFile == nullptr) {
     SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -260,9 +247,9 @@ BOOL ShellExecuteExA(LPSHELLEXECUTEINFOA launch) {
     SetError(ERROR_CANCELLED);
     return FALSE;
   }
-  host::State().shellStarts.push_back(host::Shown(launch->lpVerb) + "|" + launch->lpFile + "|" +
-                                      host::Shown(launch->lpParameters) + "|" +
-                                      host::Shown(launch->lpDirectory));
+  host::State().shellStarts.push_back(calls::Text(launch->lpVerb) + "|" + launch->lpFile + "|" +
+                                      calls::Text(launch->lpParameters) + "|" +
+                                      calls::Text(launch->lpDirectory));
   launch->hInstApp = reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(42));
   launch->hProcess = (launch->fMask & SEE_MASK_NOCLOSEPROCESS) != 0 ? host::NewHandle() : nullptr;
   return TRUE;

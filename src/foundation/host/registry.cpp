@@ -91,7 +91,6 @@ int RootIndex(HKEY handle) {
 
 // A null name is the empty one (the default value, no subkey); the trace shows it as "(null)".
 std::string Name(LPCSTR text) { return text ? text : ""; }
-std::string Shown(LPCSTR text) { return text ? text : "(null)"; }
 
 // The components of a subkey path. Separators at the end (or doubled) are ignored; one at the
 // start is refused, as the platform does for keys below a root.
@@ -171,20 +170,21 @@ LONG Resolve(HKEY handle, Resolved* resolved) {
 }
 
 // The fault check of the two calls that hand back a key: a failed call leaves no handle behind.
-bool FailsHandingBack(const char* call, LPCSTR subKey, PHKEY result, LONG* status) {
+template <typename Call>
+bool FailsHandingBack(HKEY parent, LPCSTR subKey, PHKEY result, LONG* status) {
   DWORD error = 0;
-  if (!Fails(call, Shown(subKey), ERROR_ACCESS_DENIED, &error)) return false;
+  if (!Fails(Call::name, Call::Detail(parent, subKey), Call::usualError, &error)) return false;
   if (result) *result = nullptr;
-  *status = static_cast<LONG>(error);
+  *status = Call::Failure(error);
   return true;
 }
 
-// The opening that every call on an open key shares: an armed fault, the handle, and the right
-// the call needs. Anything but ERROR_SUCCESS is the call's answer.
-LONG OpenForCall(const char* call, const std::string& detail, HKEY key, REGSAM right,
-                 Resolved* open) {
+// The opening that every call on an open key shares: an armed fault (the call's detail given),
+// the handle, and the right the call needs. Anything but ERROR_SUCCESS is the call's answer.
+template <typename Call>
+LONG OpenForCall(const std::string& detail, HKEY key, REGSAM right, Resolved* open) {
   DWORD error = 0;
-  if (Fails(call, detail, ERROR_ACCESS_DENIED, &error)) return static_cast<LONG>(error);
+  if (Fails(Call::name, detail, Call::usualError, &error)) return Call::Failure(error);
   LONG status = Resolve(key, open);
   if (status != ERROR_SUCCESS) return status;
   return open->access & right ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
@@ -227,6 +227,8 @@ void MarkDeleted(Key& key) {
 }
 
 } // namespace
+
+std::string calls::KeyName(HKEY key) { return Describe(key); }
 
 namespace host {
 
@@ -274,7 +276,7 @@ void ResetRegistry() { State() = Registry{}; }
 LONG RegOpenKeyExA(HKEY parent, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result) {
   static_cast<void>(options);
   LONG status = ERROR_SUCCESS;
-  if (FailsHandingBack("RegOpenKeyExA", subKey, result, &status)) return status;
+  if (FailsHandingBack<calls::RegOpenKeyExA>(parent, subKey, result, &status)) return status;
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
   Resolved from;
@@ -297,7 +299,7 @@ LONG RegOpenKeyExA(HKEY parent, LPCSTR subKey, DWORD options, REGSAM access, PHK
 
 LONG RegCreateKeyA(HKEY parent, LPCSTR subKey, PHKEY result) {
   LONG status = ERROR_SUCCESS;
-  if (FailsHandingBack("RegCreateKeyA", subKey, result, &status)) return status;
+  if (FailsHandingBack<calls::RegCreateKeyA>(parent, subKey, result, &status)) return status;
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   Resolved from;
   std::vector<std::string> components;
@@ -341,7 +343,8 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type
                       LPDWORD size) {
   static_cast<void>(reserved);
   Resolved open;
-  LONG status = OpenForCall("RegQueryValueExA", Shown(valueName), key, KEY_QUERY_VALUE, &open);
+  LONG status = OpenForCall<calls::RegQueryValueExA>(
+      calls::RegQueryValueExA::Detail(key, valueName), key, KEY_QUERY_VALUE, &open);
   if (status != ERROR_SUCCESS) return status;
   if (data != nullptr && size == nullptr) return ERROR_INVALID_PARAMETER;
   auto found = open.key->values.find(Name(valueName));
@@ -369,7 +372,8 @@ LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, cons
                     DWORD size) {
   static_cast<void>(reserved);
   Resolved open;
-  LONG status = OpenForCall("RegSetValueExA", Shown(valueName), key, KEY_SET_VALUE, &open);
+  LONG status = OpenForCall<calls::RegSetValueExA>(calls::RegSetValueExA::Detail(key, valueName),
+                                                   key, KEY_SET_VALUE, &open);
   if (status != ERROR_SUCCESS) return status;
   if (data == nullptr && size != 0) return ERROR_NOACCESS;
   // A string whose size leaves out its terminator gets it back when the byte after the data is
@@ -389,8 +393,8 @@ LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD 
                    LPSTR className, LPDWORD classSize, PFILETIME lastWriteTime) {
   static_cast<void>(reserved);
   Resolved open;
-  LONG status =
-      OpenForCall("RegEnumKeyExA", std::to_string(index), key, KEY_ENUMERATE_SUB_KEYS, &open);
+  LONG status = OpenForCall<calls::RegEnumKeyExA>(calls::RegEnumKeyExA::Detail(key, index), key,
+                                                  KEY_ENUMERATE_SUB_KEYS, &open);
   if (status != ERROR_SUCCESS) return status;
   if (name == nullptr || nameSize == nullptr) return ERROR_INVALID_PARAMETER;
   // The map keeps the subkeys in the platform's order: by name, without regard to case.
@@ -412,7 +416,8 @@ LONG RegQueryInfoKeyA(HKEY key, LPSTR className, LPDWORD classSize, LPDWORD rese
                       LPDWORD securityDescriptorSize, PFILETIME lastWriteTime) {
   static_cast<void>(reserved);
   Resolved open;
-  LONG status = OpenForCall("RegQueryInfoKeyA", Describe(key), key, KEY_QUERY_VALUE, &open);
+  LONG status = OpenForCall<calls::RegQueryInfoKeyA>(calls::RegQueryInfoKeyA::Detail(key), key,
+                                                     KEY_QUERY_VALUE, &open);
   if (status != ERROR_SUCCESS) return status;
   DWORD longestSubKey = 0, longestName = 0, longestData = 0;
   for (const auto& entry : open.key->subkeys)
@@ -436,8 +441,8 @@ LONG RegQueryInfoKeyA(HKEY key, LPSTR className, LPDWORD classSize, LPDWORD rese
 
 LONG RegEnumKeyA(HKEY key, DWORD index, LPSTR name, DWORD nameSize) {
   Resolved open;
-  LONG status =
-      OpenForCall("RegEnumKeyA", std::to_string(index), key, KEY_ENUMERATE_SUB_KEYS, &open);
+  LONG status = OpenForCall<calls::RegEnumKeyA>(calls::RegEnumKeyA::Detail(key, index), key,
+                                                KEY_ENUMERATE_SUB_KEYS, &open);
   if (status != ERROR_SUCCESS) return status;
   if (name == nullptr) return ERROR_INVALID_PARAMETER;
   if (index >= open.key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
@@ -448,9 +453,7 @@ LONG RegEnumKeyA(HKEY key, DWORD index, LPSTR name, DWORD nameSize) {
 }
 
 LONG RegDeleteKeyA(HKEY parent, LPCSTR subKey) {
-  DWORD error = 0;
-  if (Fails("RegDeleteKeyA", Shown(subKey), ERROR_ACCESS_DENIED, &error))
-    return static_cast<LONG>(error);
+  ZM_TRACED(RegDeleteKeyA, parent, subKey);
   if (subKey == nullptr) return ERROR_INVALID_PARAMETER;
   Resolved from;
   std::vector<std::string> components;
@@ -471,7 +474,8 @@ LONG RegDeleteKeyA(HKEY parent, LPCSTR subKey) {
 
 LONG RegDeleteValueA(HKEY key, LPCSTR valueName) {
   Resolved open;
-  LONG status = OpenForCall("RegDeleteValueA", Shown(valueName), key, KEY_SET_VALUE, &open);
+  LONG status = OpenForCall<calls::RegDeleteValueA>(calls::RegDeleteValueA::Detail(key, valueName),
+                                                    key, KEY_SET_VALUE, &open);
   if (status != ERROR_SUCCESS) return status;
   if (open.key->values.erase(Name(valueName)) == 0) return ERROR_FILE_NOT_FOUND;
   open.key->lastWrite = host::detail::CurrentFileTime();
@@ -479,9 +483,7 @@ LONG RegDeleteValueA(HKEY key, LPCSTR valueName) {
 }
 
 LONG RegCloseKey(HKEY key) {
-  DWORD error = 0;
-  if (Fails("RegCloseKey", Describe(key), ERROR_ACCESS_DENIED, &error))
-    return static_cast<LONG>(error);
+  ZM_TRACED(RegCloseKey, key);
   Registry& registry = State();
   if (RootIndex(key) >= 0) {
     ++registry.rootCloses;

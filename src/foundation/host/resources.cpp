@@ -90,9 +90,7 @@ void ResetResources() { State() = Resources{}; }
 } // namespace host
 
 HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
-  DWORD error = 0;
-  if (host::detail::Fails("FindResourceA", ShownName(name), ERROR_RESOURCE_NAME_NOT_FOUND, &error))
-    return nullptr;
+  ZM_TRACED(FindResourceA, module, name, type);
   Resources& state = State();
   auto moduleValue = reinterpret_cast<std::uintptr_t>(module);
   // No module means the program's own, the first one there is.
@@ -112,8 +110,7 @@ HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
 DWORD SizeofResource(HMODULE module, HRSRC resource) {
   static_cast<void>(module);
   Resource* found = FindByHandle(resource);
-  DWORD error = 0;
-  if (host::detail::Fails("SizeofResource", "", ERROR_RESOURCE_DATA_NOT_FOUND, &error)) return 0;
+  ZM_TRACED(SizeofResource, module, resource);
   if (!found) return Failure(ERROR_INVALID_HANDLE, DWORD{0});
   return static_cast<DWORD>(found->bytes.size());
 }
@@ -121,9 +118,7 @@ DWORD SizeofResource(HMODULE module, HRSRC resource) {
 HGLOBAL LoadResource(HMODULE module, HRSRC resource) {
   static_cast<void>(module);
   Resource* found = FindByHandle(resource);
-  DWORD error = 0;
-  if (host::detail::Fails("LoadResource", "", ERROR_RESOURCE_DATA_NOT_FOUND, &error))
-    return nullptr;
+  ZM_TRACED(LoadResource, module, resource);
   if (!found) return Failure(ERROR_INVALID_HANDLE, HGLOBAL{});
   std::uintptr_t value = host::detail::NextHandleValue();
   State().loads[value] = found;
@@ -132,9 +127,7 @@ HGLOBAL LoadResource(HMODULE module, HRSRC resource) {
 
 LPVOID LockResource(HGLOBAL loaded) {
   Resource* found = Loaded(loaded);
-  DWORD error = 0;
-  if (host::detail::Fails("LockResource", "", ERROR_RESOURCE_DATA_NOT_FOUND, &error))
-    return nullptr;
+  ZM_TRACED(LockResource, loaded);
   if (!found) return Failure(ERROR_INVALID_HANDLE, LPVOID{});
   return found->bytes.data();
 }
@@ -142,8 +135,7 @@ LPVOID LockResource(HGLOBAL loaded) {
 // Success is FALSE here, as on the platform.
 BOOL FreeResource(HGLOBAL loaded) {
   Resource* found = Loaded(loaded);
-  DWORD error = 0;
-  if (host::detail::Fails("FreeResource", "", ERROR_INVALID_HANDLE, &error)) return TRUE;
+  ZM_TRACED(FreeResource, loaded);
   if (!found) return Failure(ERROR_INVALID_HANDLE, BOOL{TRUE});
   State().loads.erase(reinterpret_cast<std::uintptr_t>(loaded));
   return FALSE;
