@@ -10,6 +10,7 @@
 #include <doctest/doctest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -174,6 +175,17 @@ struct RunningSaver {
   RunningSaver& operator=(const RunningSaver&) = delete;
 
   bool Running() const { return ::WaitForSingleObject(process.handle, 0) == WAIT_TIMEOUT; }
+
+  // The first key, pressed again where it shows no effect for a while: on a heavily loaded
+  // machine the display server may still send a key to the window that was in front before,
+  // although Windows already gives the saver the focus. The saver handles a key it did get within
+  // a moment, so a second one is not taken for the dialog's own input.
+  void PressFirstKey(const std::function<bool()>& reached) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+      PressKey(VK_SPACE);
+      if (WaitUntil(reached, 3000)) return;
+    }
+  }
 };
 
 } // namespace
@@ -191,7 +203,7 @@ TEST_SUITE("display") {
     REQUIRE_MESSAGE(loaded.size() == 1, Joined(standIns.Records()));
     CHECK(SameFile(loaded[0].substr(7), standIns.PasswordPath()));
 
-    PressKey(VK_SPACE);
+    saver.PressFirstKey([&] { return !standIns.RecordsStartingWith("verify ").empty(); });
     REQUIRE_MESSAGE(
         WaitUntil([&] { return !standIns.RecordsStartingWith("verify ").empty(); }, Timeout),
         "no password was asked for after a key: " << Joined(standIns.Records()));
@@ -224,7 +236,7 @@ TEST_SUITE("display") {
     PasswordSetting password(true);
     StandIns standIns("01");
     RunningSaver saver;
-    PressKey(VK_SPACE);
+    saver.PressFirstKey([&] { return !standIns.RecordsStartingWith("verify ").empty(); });
     REQUIRE(
         WaitUntil([&] { return standIns.RecordsStartingWith("verify ").size() == 1; }, Timeout));
     PumpMessages(500);
@@ -255,7 +267,7 @@ TEST_SUITE("display") {
       PasswordSetting password(c.passwordOn);
       StandIns standIns("0");
       RunningSaver saver;
-      PressKey(VK_SPACE);
+      saver.PressFirstKey([&] { return !saver.Running(); });
       CHECK_MESSAGE(WaitForExit(saver.process, Timeout) == 0,
                     "the first key did not end the saver");
       CHECK_MESSAGE(standIns.Records().empty(), Joined(standIns.Records()));
@@ -318,7 +330,7 @@ TEST_SUITE("display") {
     // The setting is on, but password.cpl is missing from the system folder.
     PasswordSetting password(true);
     RunningSaver saver;
-    PressKey(VK_SPACE);
+    saver.PressFirstKey([&] { return !saver.Running(); });
     CHECK_MESSAGE(WaitForExit(saver.process, Timeout) == 0, "the first key did not end the saver");
   }
 
