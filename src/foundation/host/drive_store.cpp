@@ -319,9 +319,8 @@ void MakeDirectories(const std::string& path) {
     std::filesystem::create_directories(path, ignored);
     return;
   }
-  for (std::size_t slash = path.find('/'); slash != std::string::npos;
-       slash = path.find('/', slash + 1))
-    Mkdir(path.substr(0, slash), 0777);
+  if (Find(path) != nullptr || path.find('/') == std::string::npos) return;
+  MakeDirectories(Parent(path));
   Mkdir(path, 0777);
 }
 

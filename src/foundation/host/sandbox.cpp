@@ -114,10 +114,27 @@ bool ParseWindowsPath(const char* text, WindowsPath* path, DWORD* error) {
 std::string ToHostPath(const WindowsPath& path) { return ToHostPath(path, path.components.size()); }
 
 std::string ToHostPath(const WindowsPath& path, std::size_t componentCount) {
-  std::string host = Root() + "/" + std::string(1, path.drive);
+  std::string host = Root();
+  host += '/';
+  host += path.drive;
+  bool inFolder = IsDirectory(host);
   for (std::size_t i = 0; i < componentCount && i < path.components.size(); ++i) {
     const std::string& component = path.components[i];
-    host += "/" + (IsDirectory(host) ? ExistingSpelling(host, component) : component);
+    const std::size_t folderLength = host.size();
+    host += '/';
+    host += component;
+    if (!inFolder) continue;
+    // The spelling as given is the usual case, and needs no look at the folder's other entries.
+    struct stat info;
+    if (store::Stat(host, &info) == 0) {
+      inFolder = S_ISDIR(info.st_mode);
+      continue;
+    }
+    host.resize(folderLength);
+    const std::string spelling = ExistingSpelling(host, component);
+    host += '/';
+    host += spelling;
+    inFolder = IsDirectory(host);
   }
   return host;
 }
