@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <string_view>
 #include <system_error>
 
 namespace sys::host::detail::store {
@@ -41,7 +42,9 @@ struct Descriptor {
 
 struct Memory {
   bool chosen = false;
-  std::map<std::string, Entry> entries; // by full path, the root included
+  // By full path, the root included; looked up by views as well, so that a look-up of a parent
+  // folder makes no copy of its path.
+  std::map<std::string, Entry, std::less<>> entries;
   std::map<int, Descriptor> descriptors;
   int nextDescriptor = FirstMemoryDescriptor;
   ino_t nextInode = 1;
@@ -69,22 +72,22 @@ timespec Now() {
   return now;
 }
 
-std::string Parent(const std::string& path) { return path.substr(0, path.find_last_of('/')); }
+std::string_view Parent(std::string_view path) { return path.substr(0, path.find_last_of('/')); }
 
-Entry* Find(const std::string& path) {
+Entry* Find(std::string_view path) {
   auto found = TheMemory().entries.find(path);
   return found == TheMemory().entries.end() ? nullptr : &found->second;
 }
 
-bool IsFolder(const std::string& path) {
+bool IsFolder(std::string_view path) {
   const Entry* entry = Find(path);
   return entry != nullptr && !entry->file;
 }
 
 // Why a missing path cannot be reached: a folder on the way is missing, or is a file.
-int MissingError(const std::string& path) {
-  if (path.find('/') == std::string::npos) return ENOENT;
-  const std::string parent = Parent(path);
+int MissingError(std::string_view path) {
+  if (path.find('/') == std::string_view::npos) return ENOENT;
+  const std::string_view parent = Parent(path);
   const Entry* entry = Find(parent);
   if (entry == nullptr) return MissingError(parent);
   return entry->file ? ENOTDIR : ENOENT;
@@ -295,20 +298,26 @@ int Rename(const std::string& from, const std::string& to) {
 
 bool List(const std::string& folder, std::vector<std::string>* names) {
   names->clear();
+  return ForEachEntry(folder, [names](std::string_view name) { names->emplace_back(name); });
+}
+
+bool ForEachEntry(const std::string& folder, const std::function<void(std::string_view)>& visit) {
   if (!InMemory(folder)) {
     std::error_code error;
     std::filesystem::directory_iterator entries(folder, error);
     if (error) return false;
-    for (const auto& entry : entries) names->push_back(entry.path().filename().string());
+    for (const auto& entry : entries) visit(entry.path().filename().string());
     return true;
   }
   if (!IsFolder(folder)) return false;
-  const std::string below = folder + "/";
   const auto& entries = TheMemory().entries;
-  for (auto entry = entries.lower_bound(below);
-       entry != entries.end() && entry->first.compare(0, below.size(), below) == 0; ++entry) {
-    std::string name = entry->first.substr(below.size());
-    if (name.find('/') == std::string::npos) names->push_back(name);
+  // The entries below the folder follow it in the map's order, those deeper among them.
+  for (auto entry = entries.upper_bound(folder); entry != entries.end(); ++entry) {
+    const std::string_view path = entry->first;
+    if (path.compare(0, folder.size(), folder) != 0) break;
+    if (path.size() <= folder.size() + 1 || path[folder.size()] != '/') continue;
+    const std::string_view name = path.substr(folder.size() + 1);
+    if (name.find('/') == std::string_view::npos) visit(name);
   }
   return true;
 }
@@ -320,7 +329,7 @@ void MakeDirectories(const std::string& path) {
     return;
   }
   if (Find(path) != nullptr || path.find('/') == std::string::npos) return;
-  MakeDirectories(Parent(path));
+  MakeDirectories(std::string(Parent(path)));
   Mkdir(path, 0777);
 }
 

@@ -9,7 +9,9 @@
 #include <sys/types.h>
 
 #include <ctime>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sys::host::detail::store {
@@ -36,6 +38,8 @@ int Rename(const std::string& from, const std::string& to);
 
 // The names of a folder's entries; false when it cannot be read.
 bool List(const std::string& folder, std::vector<std::string>* names);
+// The same names one by one, without a copy of each where the store can avoid it.
+bool ForEachEntry(const std::string& folder, const std::function<void(std::string_view)>& visit);
 // Makes the folder and every folder above it; failures are ignored.
 void MakeDirectories(const std::string& path);
 

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <string_view>
+
 #include "foundation/host/drive_store.h"
 #include "foundation/host/emulation.h"
 #include "foundation/host/short_names.h"
@@ -51,12 +53,15 @@ bool IsDirectory(const std::string& hostPath) {
 std::string ExistingSpelling(const std::string& folder, const std::string& name) {
   struct stat info;
   if (store::Stat(folder + "/" + name, &info) == 0) return name;
-  std::vector<std::string> entries;
-  if (!store::List(folder, &entries)) return name;
   // Several host spellings can only come from outside the emulation; take the first in order.
   std::string best;
-  for (const std::string& candidate : entries)
-    if (EqualsNoCase(candidate, name) && (best.empty() || candidate < best)) best = candidate;
+  const bool listed = store::ForEachEntry(folder, [&](std::string_view candidate) {
+    if (candidate.size() != name.size() || (!best.empty() && candidate >= best)) return;
+    for (std::size_t i = 0; i < name.size(); ++i)
+      if (Upper(candidate[i]) != Upper(name[i])) return;
+    best = candidate;
+  });
+  if (!listed) return name;
   if (best.empty() && name.find('~') != std::string::npos) best = EntryOfAlias(folder, name);
   return best.empty() ? name : best;
 }
@@ -76,7 +81,7 @@ bool ParseWindowsPath(const char* text, WindowsPath* path, DWORD* error) {
     *error = ERROR_PATH_NOT_FOUND;
     return false;
   }
-  std::string full = text;
+  const std::string_view full = text;
   if (full.size() >= MAX_PATH) {
     *error = ERROR_FILENAME_EXCED_RANGE;
     return false;
@@ -114,7 +119,11 @@ bool ParseWindowsPath(const char* text, WindowsPath* path, DWORD* error) {
 std::string ToHostPath(const WindowsPath& path) { return ToHostPath(path, path.components.size()); }
 
 std::string ToHostPath(const WindowsPath& path, std::size_t componentCount) {
-  std::string host = Root();
+  std::string host;
+  std::size_t length = Root().size() + 2;
+  for (const std::string& component : path.components) length += component.size() + 1;
+  host.reserve(length);
+  host += Root();
   host += '/';
   host += path.drive;
   bool inFolder = IsDirectory(host);
