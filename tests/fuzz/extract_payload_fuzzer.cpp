@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t writes = (reference.bytes.size() + Chunk - 1) / Chunk;
   const bool writeFails = failWrite && failingWrite <= writes;
 
-  FreshMachine();
+  const InputMachine machine;
   if (existingFile) WriteWholeFile(Target, reference.bytes + "an older, longer file");
   if (failWrite) sys::hooks::FailNth("WriteFile", static_cast<int>(failingWrite));
 

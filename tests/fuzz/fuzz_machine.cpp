@@ -2,13 +2,22 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 #include "foundation/host/host_machine.h"
 #include "foundation/platform_hooks.h"
 
-void FreshMachine() {
+InputMachine::InputMachine() {
+  // The drives live in memory, which is what makes a machine per input affordable; ZM_FUZZ_DISK
+  // puts them on disk (under TMPDIR) for a look at the files of a single input.
+  static const bool made = [] {
+    sys::host::UseMemoryDrives(std::getenv("ZM_FUZZ_DISK") == nullptr);
+    sys::hooks::Reset();
+    return true;
+  }();
+  static_cast<void>(made);
+}
+
+InputMachine::~InputMachine() {
   sys::host::Reset();
   sys::hooks::Reset();
 }
@@ -19,14 +28,13 @@ bool FileExists(const std::string& path) {
 }
 
 std::string ReadWholeFile(const std::string& path) {
-  std::ifstream file(sys::host::HostPath(path), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  std::string bytes;
+  sys::host::ReadDriveFile(path, &bytes);
+  return bytes;
 }
 
 void WriteWholeFile(const std::string& path, const std::string& bytes) {
-  std::ofstream file(sys::host::HostPath(path), std::ios::binary | std::ios::trunc);
-  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  Require(file.good(), "the fixture file can be written");
+  Require(sys::host::WriteDriveFile(path, bytes), "the fixture file can be written");
 }
 
 FILETIME LastWriteTime(const std::string& path) {

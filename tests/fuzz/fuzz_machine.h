@@ -1,4 +1,4 @@
-// What both fuzz targets share: a fresh emulated machine per input and a few checks that stop the
+// What both fuzz targets share: a clean emulated machine per input and a few checks that stop the
 // run (and with it libFuzzer, which keeps the input) when an invariant does not hold.
 #pragma once
 
@@ -6,8 +6,17 @@
 
 #include "foundation/platform.h"
 
-// A new machine: NT family, Windows directory C:\WINDOWS, no traced calls, no armed faults.
-void FreshMachine();
+// The machine of one input: NT family, Windows directory C:\WINDOWS, no traced calls, no armed
+// faults. It is made once and put back into that state as each input ends, so that nothing of
+// one input reaches the next, and every allocation an input made is released before libFuzzer
+// compares its counts of allocations and releases to look for a leak.
+class InputMachine {
+public:
+  InputMachine();
+  ~InputMachine();
+  InputMachine(const InputMachine&) = delete;
+  InputMachine& operator=(const InputMachine&) = delete;
+};
 
 bool FileExists(const std::string& path);
 // The whole content of a file, "" when it is missing.

@@ -12,7 +12,8 @@
 
 MachineFixture::MachineFixture() {
 #ifndef _WIN32
-  sys::host::Reset();
+  // ZM_MEMORY_DRIVES: the drives in memory, to hold that store to the same rules as the disk.
+  sys::host::UseMemoryDrives(std::getenv("ZM_MEMORY_DRIVES") != nullptr);
 #endif
   DeleteRegistryTree(HKEY_CURRENT_USER, TestRegistryRoot);
   sys::hooks::Reset();

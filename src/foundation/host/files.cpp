@@ -9,6 +9,7 @@
 #include <cstring>
 #include <map>
 
+#include "foundation/host/drive_store.h"
 #include "foundation/host/emulation.h"
 #include "foundation/host/file_time.h"
 #include "foundation/host/sandbox.h"
@@ -21,6 +22,7 @@ namespace {
 
 using host::detail::Fails;
 using host::detail::SetError;
+namespace store = host::detail::store;
 
 constexpr DWORD GenericAll = 0x10000000;
 constexpr DWORD ErrorTooManyOpenFiles = 4;
@@ -141,7 +143,7 @@ bool IsExistingFile(LPCSTR path) {
   DWORD error = 0;
   struct stat info;
   return MapPath(path, &hostPath, &trailingSeparator, &error) && !trailingSeparator &&
-         ::stat(hostPath.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+         store::Stat(hostPath, &info) == 0 && S_ISREG(info.st_mode);
 }
 
 bool IsExistingDirectory(LPCSTR path, DWORD* error) {
@@ -149,7 +151,7 @@ bool IsExistingDirectory(LPCSTR path, DWORD* error) {
   bool trailingSeparator = false;
   if (!MapPath(path, &hostPath, &trailingSeparator, error)) return false;
   struct stat info;
-  if (::stat(hostPath.c_str(), &info) != 0) {
+  if (store::Stat(hostPath, &info) != 0) {
     *error = ErrorFromHost(errno, hostPath);
     return false;
   }
@@ -162,7 +164,7 @@ bool IsExistingDirectory(LPCSTR path, DWORD* error) {
 
 void ResetFiles() {
   Files& files = State();
-  for (auto& entry : files.handles) ::close(entry.second.descriptor);
+  for (auto& entry : files.handles) store::Close(entry.second.descriptor);
   files = Files{};
 }
 
@@ -191,7 +193,7 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIB
       (disposition == TRUNCATE_EXISTING && !Writes(access)))
     return Failure(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
   struct stat info;
-  bool exists = ::stat(hostPath.c_str(), &info) == 0;
+  bool exists = store::Stat(hostPath, &info) == 0;
   if (exists && S_ISDIR(info.st_mode)) return Failure(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
   if (trailingSeparator) return Failure(ERROR_INVALID_NAME, INVALID_HANDLE_VALUE);
   if (!exists && (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING))
@@ -205,9 +207,9 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIB
   int flags = (Writes(access) || truncate ? O_RDWR : O_RDONLY) | O_CLOEXEC;
   if (truncate) flags |= O_TRUNC;
   if (!exists) flags |= O_CREAT | O_EXCL;
-  int descriptor = ::open(hostPath.c_str(), flags, 0666);
+  int descriptor = store::Open(hostPath, flags, 0666);
   if (descriptor < 0) return Failure(ErrorFromHost(errno, hostPath), INVALID_HANDLE_VALUE);
-  ::fstat(descriptor, &info);
+  store::Fstat(descriptor, &info);
   FileIdentity identity = IdentityOf(info);
   if (!exists) {
     State().creationTimes[identity] = host::detail::CurrentFileTime();
@@ -233,7 +235,7 @@ BOOL WriteFile(HANDLE file, LPCVOID data, DWORD count, LPDWORD written, LPOVERLA
   const char* bytes = static_cast<const char*>(data);
   DWORD done = 0;
   while (done < count) {
-    ssize_t step = ::write(open->descriptor, bytes + done, count - done);
+    ssize_t step = store::Write(open->descriptor, bytes + done, count - done);
     if (step < 0 && errno == EINTR) continue;
     if (step <= 0) {
       if (written) *written = done;
@@ -256,7 +258,7 @@ BOOL ReadFile(HANDLE file, LPVOID data, DWORD count, LPDWORD read, LPOVERLAPPED 
   char* bytes = static_cast<char*>(data);
   DWORD done = 0;
   while (done < count) {
-    ssize_t step = ::read(open->descriptor, bytes + done, count - done);
+    ssize_t step = store::Read(open->descriptor, bytes + done, count - done);
     if (step < 0 && errno == EINTR) continue;
     if (step < 0) {
       if (read) *read = done;
@@ -275,7 +277,7 @@ DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh) {
   OpenFile* open = FindHandle(file);
   if (!open) return Failure(ERROR_INVALID_HANDLE, INVALID_FILE_SIZE);
   struct stat info;
-  if (::fstat(open->descriptor, &info) != 0)
+  if (store::Fstat(open->descriptor, &info) != 0)
     return Failure(ErrorFromHost(errno, ""), INVALID_FILE_SIZE);
   auto size = static_cast<std::uint64_t>(info.st_size);
   if (sizeHigh) *sizeHigh = static_cast<DWORD>(size >> 32);
@@ -291,7 +293,7 @@ BOOL GetFileTime(HANDLE file, LPFILETIME creation, LPFILETIME lastAccess, LPFILE
   OpenFile* open = FindHandle(file);
   if (!open) return Failure(ERROR_INVALID_HANDLE, FALSE);
   struct stat info;
-  if (::fstat(open->descriptor, &info) != 0) return Failure(ErrorFromHost(errno, ""), FALSE);
+  if (store::Fstat(open->descriptor, &info) != 0) return Failure(ErrorFromHost(errno, ""), FALSE);
   if (lastWrite) *lastWrite = host::detail::FileTimeFromHost(info.st_mtim);
   if (lastAccess) *lastAccess = host::detail::FileTimeFromHost(info.st_atim);
   if (creation) {
@@ -315,7 +317,8 @@ BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAcce
   times[1].tv_nsec = UTIME_OMIT;
   if (!IsZero(lastAccess)) times[0] = host::detail::HostTimeFromFileTime(*lastAccess);
   if (!IsZero(lastWrite)) times[1] = host::detail::HostTimeFromFileTime(*lastWrite);
-  if (::futimens(open->descriptor, times) != 0) return Failure(ErrorFromHost(errno, ""), FALSE);
+  if (store::Futimens(open->descriptor, times) != 0)
+    return Failure(ErrorFromHost(errno, ""), FALSE);
   if (!IsZero(creation)) State().creationTimes[open->identity] = *creation;
   return TRUE;
 }
@@ -328,7 +331,7 @@ BOOL CloseHandle(HANDLE object) {
     if (host::detail::CloseProcessHandle(object)) return TRUE;
     return Failure(ERROR_INVALID_HANDLE, FALSE);
   }
-  ::close(found->second.descriptor);
+  store::Close(found->second.descriptor);
   State().handles.erase(found);
   return TRUE;
 }
@@ -340,11 +343,11 @@ BOOL DeleteFileA(LPCSTR path) {
   bool trailingSeparator = false;
   if (!MapPath(path, &hostPath, &trailingSeparator, &error)) return Failure(error, FALSE);
   struct stat info;
-  if (::stat(hostPath.c_str(), &info) != 0) return Failure(ErrorFromHost(errno, hostPath), FALSE);
+  if (store::Stat(hostPath, &info) != 0) return Failure(ErrorFromHost(errno, hostPath), FALSE);
   if (S_ISDIR(info.st_mode)) return Failure(ERROR_ACCESS_DENIED, FALSE);
   if (trailingSeparator) return Failure(ERROR_INVALID_NAME, FALSE);
   if (HeldWithoutDeleteSharing(IdentityOf(info))) return Failure(ERROR_SHARING_VIOLATION, FALSE);
-  if (::unlink(hostPath.c_str()) != 0) return Failure(ErrorFromHost(errno, hostPath), FALSE);
+  if (store::Unlink(hostPath) != 0) return Failure(ErrorFromHost(errno, hostPath), FALSE);
   State().creationTimes.erase(IdentityOf(info));
   return TRUE;
 }
@@ -358,7 +361,7 @@ DWORD GetFileAttributesA(LPCSTR path) {
   if (!MapPath(path, &hostPath, &trailingSeparator, &error))
     return Failure(error, INVALID_FILE_ATTRIBUTES);
   struct stat info;
-  if (::stat(hostPath.c_str(), &info) != 0)
+  if (store::Stat(hostPath, &info) != 0)
     return Failure(ErrorFromHost(errno, hostPath), INVALID_FILE_ATTRIBUTES);
   if (S_ISDIR(info.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
   if (trailingSeparator) return Failure(ERROR_INVALID_NAME, INVALID_FILE_ATTRIBUTES);
@@ -373,8 +376,8 @@ BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security) {
   bool trailingSeparator = false;
   if (!MapPath(path, &hostPath, &trailingSeparator, &error)) return Failure(error, FALSE);
   struct stat info;
-  if (::stat(hostPath.c_str(), &info) == 0) return Failure(ERROR_ALREADY_EXISTS, FALSE);
-  if (::mkdir(hostPath.c_str(), 0777) != 0)
+  if (store::Stat(hostPath, &info) == 0) return Failure(ERROR_ALREADY_EXISTS, FALSE);
+  if (store::Mkdir(hostPath, 0777) != 0)
     return Failure(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorFromHost(errno, hostPath), FALSE);
   host::detail::NoteCreatedEntry(hostPath);
   return TRUE;
@@ -388,9 +391,9 @@ BOOL RemoveDirectoryA(LPCSTR path) {
   if (parsed.components.empty()) return Failure(ERROR_ACCESS_DENIED, FALSE); // a drive's root
   std::string hostPath = host::detail::ToHostPath(parsed);
   struct stat info;
-  if (::stat(hostPath.c_str(), &info) != 0) return Failure(ErrorFromHost(errno, hostPath), FALSE);
+  if (store::Stat(hostPath, &info) != 0) return Failure(ErrorFromHost(errno, hostPath), FALSE);
   if (!S_ISDIR(info.st_mode)) return Failure(ERROR_DIRECTORY, FALSE);
-  if (::rmdir(hostPath.c_str()) != 0) return Failure(ErrorFromHost(errno, hostPath), FALSE);
+  if (store::Rmdir(hostPath) != 0) return Failure(ErrorFromHost(errno, hostPath), FALSE);
   return TRUE;
 }
 
@@ -402,7 +405,7 @@ BOOL SetFileAttributesA(LPCSTR path, DWORD attributes) {
   bool trailingSeparator = false;
   if (!MapPath(path, &hostPath, &trailingSeparator, &error)) return Failure(error, FALSE);
   struct stat info;
-  if (::stat(hostPath.c_str(), &info) != 0) return Failure(ErrorFromHost(errno, hostPath), FALSE);
+  if (store::Stat(hostPath, &info) != 0) return Failure(ErrorFromHost(errno, hostPath), FALSE);
   if (trailingSeparator && !S_ISDIR(info.st_mode)) return Failure(ERROR_INVALID_NAME, FALSE);
   return TRUE;
 }
@@ -416,39 +419,39 @@ BOOL CopyFileA(LPCSTR existingPath, LPCSTR newPath, BOOL failIfExists) {
   if (!MapPath(existingPath, &from, &trailingSeparator, &error)) return Failure(error, FALSE);
   if (!MapPath(newPath, &to, &trailingSeparator, &error)) return Failure(error, FALSE);
   struct stat info;
-  if (::stat(from.c_str(), &info) != 0) return Failure(ErrorFromHost(errno, from), FALSE);
+  if (store::Stat(from, &info) != 0) return Failure(ErrorFromHost(errno, from), FALSE);
   if (S_ISDIR(info.st_mode)) return Failure(ERROR_ACCESS_DENIED, FALSE);
   if (SharingConflict(IdentityOf(info), GENERIC_READ, FILE_SHARE_READ))
     return Failure(ERROR_SHARING_VIOLATION, FALSE);
   struct stat target;
-  bool exists = ::stat(to.c_str(), &target) == 0;
+  bool exists = store::Stat(to, &target) == 0;
   if (exists && failIfExists) return Failure(ERROR_FILE_EXISTS, FALSE);
   if (exists && S_ISDIR(target.st_mode)) return Failure(ERROR_ACCESS_DENIED, FALSE);
   if (exists && SharingConflict(IdentityOf(target), GENERIC_WRITE, 0))
     return Failure(ERROR_SHARING_VIOLATION, FALSE);
-  int input = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  int input = store::Open(from, O_RDONLY | O_CLOEXEC);
   if (input < 0) return Failure(ErrorFromHost(errno, from), FALSE);
-  int output = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  int output = store::Open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (output < 0) {
-    ::close(input);
+    store::Close(input);
     return Failure(ErrorFromHost(errno, to), FALSE);
   }
   char block[4096];
   bool ok = true;
   for (;;) {
-    ssize_t got = ::read(input, block, sizeof block);
+    ssize_t got = store::Read(input, block, sizeof block);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) {
       ok = got == 0;
       break;
     }
-    if (::write(output, block, static_cast<std::size_t>(got)) != got) {
+    if (store::Write(output, block, static_cast<std::size_t>(got)) != got) {
       ok = false;
       break;
     }
   }
-  ::close(input);
-  ::close(output);
+  store::Close(input);
+  store::Close(output);
   if (!exists) host::detail::NoteCreatedEntry(to);
   return ok ? TRUE : Failure(ERROR_DISK_FULL, FALSE);
 }
@@ -462,11 +465,11 @@ BOOL MoveFileA(LPCSTR existingPath, LPCSTR newPath) {
   if (!MapPath(existingPath, &from, &trailingSeparator, &error)) return Failure(error, FALSE);
   if (!MapPath(newPath, &to, &trailingSeparator, &error)) return Failure(error, FALSE);
   struct stat info;
-  if (::stat(from.c_str(), &info) != 0) return Failure(ErrorFromHost(errno, from), FALSE);
+  if (store::Stat(from, &info) != 0) return Failure(ErrorFromHost(errno, from), FALSE);
   struct stat target;
-  if (::stat(to.c_str(), &target) == 0) return Failure(ERROR_ALREADY_EXISTS, FALSE);
+  if (store::Stat(to, &target) == 0) return Failure(ERROR_ALREADY_EXISTS, FALSE);
   if (HeldWithoutDeleteSharing(IdentityOf(info))) return Failure(ERROR_SHARING_VIOLATION, FALSE);
-  if (::rename(from.c_str(), to.c_str()) != 0) return Failure(ErrorFromHost(errno, to), FALSE);
+  if (store::Rename(from, to) != 0) return Failure(ErrorFromHost(errno, to), FALSE);
   host::detail::NoteCreatedEntry(to);
   return TRUE;
 }
@@ -522,11 +525,11 @@ UINT GetTempFileNameA(LPCSTR directory, LPCSTR prefix, UINT unique, LPSTR tempFi
     if (!MapPath(path.c_str(), &hostPath, &trailingSeparator, &error)) return Failure(error, 0u);
     // With a number given, the name is only made up, not created.
     if (unique == 0) {
-      int descriptor = ::open(hostPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      int descriptor = store::Open(hostPath, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
       if (descriptor < 0 && errno == EEXIST) continue;
       if (descriptor < 0)
         return Failure(errno == ENOENT ? ERROR_DIRECTORY : ErrorFromHost(errno, hostPath), 0u);
-      ::close(descriptor);
+      store::Close(descriptor);
       host::detail::NoteCreatedEntry(hostPath);
     }
     std::memcpy(tempFileName, path.c_str(), path.size() + 1);

@@ -26,8 +26,19 @@ void SetNTVersion(DWORD major, DWORD minor);
 // The system directory follows it: "system32" below it on the NT family, "SYSTEM" on 95/98.
 void SetWindowsDirectory(const char* path);
 
-// The host file that stands for a Windows path (drive letter folders under the sandbox root).
+// Where the drives keep their files from now on, and a reset: folders of the host under the
+// temporary folder (TMPDIR), the default, where a test can look at them with the host's own
+// tools; or memory, where a reset and every file call cost no call of the host's file system,
+// for runs that make a machine afresh for each of millions of inputs.
+void UseMemoryDrives(bool memory);
+
+// The host file that stands for a Windows path (drive letter folders under the sandbox root);
+// with the drives in memory, the name of the memory entry, which no host call can open.
 std::string HostPath(const std::string& windowsPath);
+// The whole of a file on the drives, read or written without a platform call: nothing is
+// traced and no armed fault fires. False when the file cannot be read or written.
+bool ReadDriveFile(const std::string& windowsPath, std::string* bytes);
+bool WriteDriveFile(const std::string& windowsPath, const std::string& bytes);
 
 // Opening or creating this key (and with it every key below it) is refused with
 // ERROR_ACCESS_DENIED, as for a user without the right to write there.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "foundation/ascii_case.h"
+#include "foundation/host/drive_store.h"
 #include "foundation/host/emulation.h"
 #include "foundation/host/sandbox.h"
 #include "foundation/path_text.h"
@@ -65,6 +66,11 @@ void Reset() {
   detail::ResetShortNames();
   detail::ResetProcesses();
   detail::PrepareDrives();
+}
+
+void UseMemoryDrives(bool memory) {
+  detail::store::UseMemory(memory);
+  Reset();
 }
 
 void SetFamily(Family family) { State().family = family; }

@@ -1,10 +1,13 @@
 // Profile files ("system.ini" and the like): sections and keys without regard to case, values
 // with their surrounding blanks trimmed, changes made in place so that every other line of the
 // file (comments, other sections, blank lines) stays as it was. Written with CR LF line ends.
+#include <fcntl.h>
+
+#include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
+#include "foundation/host/drive_store.h"
 #include "foundation/host/emulation.h"
 #include "foundation/host/sandbox.h"
 
@@ -45,25 +48,39 @@ bool ProfileHostPath(LPCSTR fileName, std::string* hostPath, DWORD* error) {
 
 std::vector<std::string> ReadLines(const std::string& hostPath) {
   std::vector<std::string> lines;
-  std::ifstream file(hostPath, std::ios::binary);
-  std::string line;
-  while (std::getline(file, line)) {
+  std::string bytes;
+  host::detail::store::ReadWhole(hostPath, &bytes);
+  // A last line without a line break counts; an empty one after the last break does not.
+  for (std::size_t start = 0; start < bytes.size();) {
+    std::size_t end = bytes.find('\n', start);
+    if (end == std::string::npos) end = bytes.size();
+    std::string line = bytes.substr(start, end - start);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(line);
+    start = end + 1;
   }
   return lines;
 }
 
 bool WriteLines(const std::string& hostPath, const std::vector<std::string>& lines, DWORD* error) {
-  std::ofstream file(hostPath, std::ios::binary | std::ios::trunc);
-  if (!file) {
+  namespace store = host::detail::store;
+  const int file = store::Open(hostPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (file < 0) {
     *error = host::detail::MissingPathError(hostPath) == ERROR_PATH_NOT_FOUND ? ERROR_PATH_NOT_FOUND
                                                                               : ERROR_ACCESS_DENIED;
     return false;
   }
-  for (const std::string& line : lines) file << line << "\r\n";
-  file.flush();
-  if (!file) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t step = store::Write(file, text.data() + done, text.size() - done);
+    if (step < 0 && errno == EINTR) continue;
+    if (step <= 0) break;
+    done += static_cast<std::size_t>(step);
+  }
+  store::Close(file);
+  if (done < text.size()) {
     *error = ERROR_DISK_FULL;
     return false;
   }

@@ -1,11 +1,11 @@
 #include "foundation/host/sandbox.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <system_error>
+#include <string_view>
 
+#include "foundation/host/drive_store.h"
 #include "foundation/host/emulation.h"
 #include "foundation/host/short_names.h"
 
@@ -19,8 +19,7 @@ struct Sandbox {
   ~Sandbox() { Remove(); }
   void Remove() {
     if (root.empty()) return;
-    std::error_code ignored;
-    std::filesystem::remove_all(root, ignored);
+    store::RemoveRoot(root);
     root.clear();
   }
 };
@@ -46,23 +45,23 @@ bool IsValidNameCharacter(char c) {
 
 bool IsDirectory(const std::string& hostPath) {
   struct stat info;
-  return ::stat(hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  return store::Stat(hostPath, &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 // The name of the entry of folder that matches name without regard to case, or whose short alias
 // it is; name itself when there is none (or an exact match).
 std::string ExistingSpelling(const std::string& folder, const std::string& name) {
   struct stat info;
-  if (::stat((folder + "/" + name).c_str(), &info) == 0) return name;
-  std::error_code error;
-  std::filesystem::directory_iterator entries(folder, error);
-  if (error) return name;
+  if (store::Stat(folder + "/" + name, &info) == 0) return name;
   // Several host spellings can only come from outside the emulation; take the first in order.
   std::string best;
-  for (const auto& entry : entries) {
-    std::string candidate = entry.path().filename().string();
-    if (EqualsNoCase(candidate, name) && (best.empty() || candidate < best)) best = candidate;
-  }
+  const bool listed = store::ForEachEntry(folder, [&](std::string_view candidate) {
+    if (candidate.size() != name.size() || (!best.empty() && candidate >= best)) return;
+    for (std::size_t i = 0; i < name.size(); ++i)
+      if (Upper(candidate[i]) != Upper(name[i])) return;
+    best = candidate;
+  });
+  if (!listed) return name;
   if (best.empty() && name.find('~') != std::string::npos) best = EntryOfAlias(folder, name);
   return best.empty() ? name : best;
 }
@@ -72,13 +71,8 @@ std::string ExistingSpelling(const std::string& folder, const std::string& name)
 void ResetSandbox() {
   Sandbox& sandbox = TheSandbox();
   sandbox.Remove();
-  std::error_code error;
-  std::filesystem::path base = std::filesystem::temp_directory_path(error);
-  if (error) base = "/tmp";
-  std::string pattern = (base / "zm-machine-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) std::abort(); // no machine without a sandbox
-  sandbox.root = pattern;
-  std::filesystem::create_directory(sandbox.root + "/C", error);
+  sandbox.root = store::NewRoot();
+  store::Mkdir(sandbox.root + "/C", 0777);
 }
 
 bool ParseWindowsPath(const char* text, WindowsPath* path, DWORD* error) {
@@ -87,7 +81,7 @@ bool ParseWindowsPath(const char* text, WindowsPath* path, DWORD* error) {
     *error = ERROR_PATH_NOT_FOUND;
     return false;
   }
-  std::string full = text;
+  const std::string_view full = text;
   if (full.size() >= MAX_PATH) {
     *error = ERROR_FILENAME_EXCED_RANGE;
     return false;
@@ -125,10 +119,31 @@ bool ParseWindowsPath(const char* text, WindowsPath* path, DWORD* error) {
 std::string ToHostPath(const WindowsPath& path) { return ToHostPath(path, path.components.size()); }
 
 std::string ToHostPath(const WindowsPath& path, std::size_t componentCount) {
-  std::string host = Root() + "/" + std::string(1, path.drive);
+  std::string host;
+  std::size_t length = Root().size() + 2;
+  for (const std::string& component : path.components) length += component.size() + 1;
+  host.reserve(length);
+  host += Root();
+  host += '/';
+  host += path.drive;
+  bool inFolder = IsDirectory(host);
   for (std::size_t i = 0; i < componentCount && i < path.components.size(); ++i) {
     const std::string& component = path.components[i];
-    host += "/" + (IsDirectory(host) ? ExistingSpelling(host, component) : component);
+    const std::size_t folderLength = host.size();
+    host += '/';
+    host += component;
+    if (!inFolder) continue;
+    // The spelling as given is the usual case, and needs no look at the folder's other entries.
+    struct stat info;
+    if (store::Stat(host, &info) == 0) {
+      inFolder = S_ISDIR(info.st_mode);
+      continue;
+    }
+    host.resize(folderLength);
+    const std::string spelling = ExistingSpelling(host, component);
+    host += '/';
+    host += spelling;
+    inFolder = IsDirectory(host);
   }
   return host;
 }
@@ -142,8 +157,7 @@ void MakeHostDirectories(const std::string& windowsPath) {
   WindowsPath path;
   DWORD error = 0;
   if (!ParseWindowsPath(windowsPath.c_str(), &path, &error)) return;
-  std::error_code ignored;
-  std::filesystem::create_directories(ToHostPath(path), ignored);
+  store::MakeDirectories(ToHostPath(path));
 }
 
 } // namespace detail
@@ -153,6 +167,25 @@ std::string HostPath(const std::string& windowsPath) {
   DWORD error = 0;
   if (!detail::ParseWindowsPath(windowsPath.c_str(), &path, &error)) return "";
   return detail::ToHostPath(path);
+}
+
+bool ReadDriveFile(const std::string& windowsPath, std::string* bytes) {
+  const std::string hostPath = HostPath(windowsPath);
+  return !hostPath.empty() && detail::store::ReadWhole(hostPath, bytes);
+}
+
+bool WriteDriveFile(const std::string& windowsPath, const std::string& bytes) {
+  const std::string hostPath = HostPath(windowsPath);
+  if (hostPath.empty()) return false;
+  struct stat info;
+  const bool existed = detail::store::Stat(hostPath, &info) == 0;
+  const int file = detail::store::Open(hostPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (file < 0) return false;
+  const bool written =
+      detail::store::Write(file, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+  detail::store::Close(file);
+  if (!existed) detail::NoteCreatedEntry(hostPath);
+  return written;
 }
 
 } // namespace sys::host

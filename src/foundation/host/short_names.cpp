@@ -4,11 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <map>
 #include <set>
-#include <system_error>
 
+#include "foundation/host/drive_store.h"
 #include "foundation/host/emulation.h"
 #include "foundation/host/sandbox.h"
 #include "foundation/host/short_names.h"
@@ -73,7 +72,7 @@ std::map<std::string, std::map<std::string, std::string>>& Aliases() {
 
 bool Exists(const std::string& hostPath) {
   struct stat info;
-  return ::stat(hostPath.c_str(), &info) == 0;
+  return host::detail::store::Stat(hostPath, &info) == 0;
 }
 
 // The alias of an existing entry of a folder: the one it was given, or else the smallest number
@@ -87,11 +86,10 @@ std::string AliasIn(const std::string& folder, const std::string& name) {
   if (known != given.end()) return known->second;
 
   std::set<std::string> taken;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    std::string sibling = entry.path().filename().string();
+  std::vector<std::string> siblings;
+  host::detail::store::List(folder, &siblings);
+  for (const std::string& sibling : siblings)
     if (IsShortName(sibling)) taken.insert(host::detail::UpperCase(sibling));
-  }
   for (const auto& entry : given) taken.insert(entry.second);
   AliasParts parts = AliasPartsOf(name);
   int number = 1;
@@ -112,9 +110,7 @@ void NoteCreatedEntry(const std::string& hostPath) {
 std::string EntryOfAlias(const std::string& folder, const std::string& alias) {
   // Entries that were never given an alias get theirs now, in name order.
   std::vector<std::string> entries;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, error))
-    entries.push_back(entry.path().filename().string());
+  store::List(folder, &entries);
   std::sort(entries.begin(), entries.end());
   std::string wanted = UpperCase(alias);
   for (const std::string& entry : entries)
@@ -146,13 +142,14 @@ DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size) {
   if (text.size() > result.size() && (text[result.size()] == '\\' || text[result.size()] == '/'))
     result += '\\';
   struct stat info;
-  if (parsed.components.empty() && ::stat(host::detail::ToHostPath(parsed).c_str(), &info) != 0) {
+  if (parsed.components.empty() &&
+      host::detail::store::Stat(host::detail::ToHostPath(parsed), &info) != 0) {
     host::detail::SetError(ERROR_PATH_NOT_FOUND); // no such drive
     return 0;
   }
   for (std::size_t i = 0; i < parsed.components.size(); ++i) {
     std::string hostPath = host::detail::ToHostPath(parsed, i + 1);
-    if (::stat(hostPath.c_str(), &info) != 0) {
+    if (host::detail::store::Stat(hostPath, &info) != 0) {
       host::detail::SetError(host::detail::MissingPathError(hostPath));
       return 0;
     }
