@@ -27,10 +27,6 @@ void Release(char* buffer) {
   if (buffer != NoBuffer) ::operator delete(buffer);
 }
 
-// The "C" locale's white space, which the installer never changes: blank, tab, line feed,
-// vertical tab, form feed, carriage return.
-bool IsWhiteSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
 unsigned char FoldCase(char c) { return static_cast<unsigned char>(AsciiLower(c)); }
 
 // Worst-case lengths of the numeric conversions: sign and ten digits, ten digits, eight nibbles.
@@ -154,6 +150,8 @@ char* EmitFormatted(char* out, const char* format, va_list args) {
 }
 
 } // namespace
+
+bool IsWhiteSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 ZString::ZString() : Buffer(Allocate(1)), Len(0) { Buffer[0] = '\0'; }
 

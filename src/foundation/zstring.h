@@ -6,6 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 
+// The "C" locale's white space, which the installer never changes and trims with: blank, tab,
+// line feed, vertical tab, form feed, carriage return.
+bool IsWhiteSpace(char c);
+
 class ZString {
 public:
   // Thrown when an allocation yields no memory (only possible while no new-handler is set).

@@ -34,6 +34,9 @@
 #ifndef ERROR_NOACCESS
 #define ERROR_NOACCESS 998L
 #endif
+#ifndef GENERIC_ALL
+#define GENERIC_ALL 0x10000000u
+#endif
 #ifndef FILE_ATTRIBUTE_ARCHIVE
 #define FILE_ATTRIBUTE_ARCHIVE 0x00000020
 #endif
@@ -45,6 +48,14 @@ namespace sys::host::detail {
 bool Fails(const char* name, const std::string& detail, DWORD usualError, DWORD* error);
 
 void SetError(DWORD error);
+// Sets the last error and returns the call's failure value.
+template <typename Result> Result FailWith(DWORD error, Result result) {
+  SetError(error);
+  return result;
+}
+
+// The text without the blanks at either end that isBlank names.
+std::string Trimmed(const std::string& text, bool (*isBlank)(char));
 
 // Records the call (Call, from foundation/traced_calls.h, with the function's own arguments) and,
 // when a test makes it fail, returns what the call returns then.

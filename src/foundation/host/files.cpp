@@ -24,7 +24,6 @@ using host::detail::Fails;
 using host::detail::SetError;
 namespace store = host::detail::store;
 
-constexpr DWORD GenericAll = 0x10000000;
 constexpr DWORD ErrorTooManyOpenFiles = 4;
 
 struct FileIdentity {
@@ -60,10 +59,8 @@ Files& State() {
   return files;
 }
 
-std::string Shown(LPCSTR text) { return text ? text : "(null)"; }
-
-bool Reads(DWORD access) { return (access & (GENERIC_READ | GenericAll)) != 0; }
-bool Writes(DWORD access) { return (access & (GENERIC_WRITE | GenericAll)) != 0; }
+bool Reads(DWORD access) { return (access & (GENERIC_READ | GENERIC_ALL)) != 0; }
+bool Writes(DWORD access) { return (access & (GENERIC_WRITE | GENERIC_ALL)) != 0; }
 
 // An open collides with one already there when either side wants what the other does not share.
 bool Collides(const OpenFile& held, DWORD access, DWORD share) {
@@ -124,11 +121,6 @@ OpenFile* FindHandle(HANDLE file) {
   return found == State().handles.end() ? nullptr : &found->second;
 }
 
-template <typename Result> Result Failure(DWORD error, Result result) {
-  SetError(error);
-  return result;
-}
-
 bool IsZero(const FILETIME* time) {
   return time == nullptr || (time->dwLowDateTime == 0 && time->dwHighDateTime == 0);
 }
@@ -184,31 +176,35 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIB
   static_cast<void>(flagsAndAttributes);
   static_cast<void>(templateFile);
   DWORD error = 0;
-  if (Fails("CreateFileA", Shown(path), ERROR_ACCESS_DENIED, &error)) return INVALID_HANDLE_VALUE;
+  ZM_TRACED(CreateFileA, path, access, shareMode, security, disposition, flagsAndAttributes,
+            templateFile);
   std::string hostPath;
   bool trailingSeparator = false;
   if (!MapPath(path, &hostPath, &trailingSeparator, &error))
-    return Failure(error, INVALID_HANDLE_VALUE);
+    return host::detail::FailWith(error, INVALID_HANDLE_VALUE);
   if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING ||
       (disposition == TRUNCATE_EXISTING && !Writes(access)))
-    return Failure(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
+    return host::detail::FailWith(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
   struct stat info;
   bool exists = store::Stat(hostPath, &info) == 0;
-  if (exists && S_ISDIR(info.st_mode)) return Failure(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
-  if (trailingSeparator) return Failure(ERROR_INVALID_NAME, INVALID_HANDLE_VALUE);
+  if (exists && S_ISDIR(info.st_mode))
+    return host::detail::FailWith(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+  if (trailingSeparator) return host::detail::FailWith(ERROR_INVALID_NAME, INVALID_HANDLE_VALUE);
   if (!exists && (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING))
-    return Failure(host::detail::MissingPathError(hostPath), INVALID_HANDLE_VALUE);
-  if (exists && disposition == CREATE_NEW) return Failure(ERROR_FILE_EXISTS, INVALID_HANDLE_VALUE);
+    return host::detail::FailWith(host::detail::MissingPathError(hostPath), INVALID_HANDLE_VALUE);
+  if (exists && disposition == CREATE_NEW)
+    return host::detail::FailWith(ERROR_FILE_EXISTS, INVALID_HANDLE_VALUE);
   // Sharing is settled before anything happens to the file: a refused open truncates nothing.
   if (exists && SharingConflict(IdentityOf(info), access, shareMode))
-    return Failure(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
+    return host::detail::FailWith(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
 
   bool truncate = exists && (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING);
   int flags = (Writes(access) || truncate ? O_RDWR : O_RDONLY) | O_CLOEXEC;
   if (truncate) flags |= O_TRUNC;
   if (!exists) flags |= O_CREAT | O_EXCL;
   int descriptor = store::Open(hostPath, flags, 0666);
-  if (descriptor < 0) return Failure(ErrorFromHost(errno, hostPath), INVALID_HANDLE_VALUE);
+  if (descriptor < 0)
+    return host::detail::FailWith(ErrorFromHost(errno, hostPath), INVALID_HANDLE_VALUE);
   store::Fstat(descriptor, &info);
   FileIdentity identity = IdentityOf(info);
   if (!exists) {
@@ -226,12 +222,11 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIB
 BOOL WriteFile(HANDLE file, LPCVOID data, DWORD count, LPDWORD written, LPOVERLAPPED overlapped) {
   static_cast<void>(overlapped);
   if (written) *written = 0;
-  DWORD error = 0;
-  if (Fails("WriteFile", std::to_string(count), ERROR_DISK_FULL, &error)) return FALSE;
+  ZM_TRACED(WriteFile, file, data, count, written, overlapped);
   count = sys::hooks::AllowedWriteCount(count);
   OpenFile* open = FindHandle(file);
-  if (!open) return Failure(ERROR_INVALID_HANDLE, FALSE);
-  if (!Writes(open->access)) return Failure(ERROR_ACCESS_DENIED, FALSE);
+  if (!open) return host::detail::FailWith(ERROR_INVALID_HANDLE, FALSE);
+  if (!Writes(open->access)) return host::detail::FailWith(ERROR_ACCESS_DENIED, FALSE);
   const char* bytes = static_cast<const char*>(data);
   DWORD done = 0;
   while (done < count) {
@@ -239,7 +234,7 @@ BOOL WriteFile(HANDLE file, LPCVOID data, DWORD count, LPDWORD written, LPOVERLA
     if (step < 0 && errno == EINTR) continue;
     if (step <= 0) {
       if (written) *written = done;
-      return Failure(step < 0 ? ErrorFromHost(errno, "") : ERROR_DISK_FULL, FALSE);
+      return host::detail::FailWith(step < 0 ? ErrorFromHost(errno, "") : ERROR_DISK_FULL, FALSE);
     }
     done += static_cast<DWORD>(step);
   }
@@ -250,11 +245,10 @@ BOOL WriteFile(HANDLE file, LPCVOID data, DWORD count, LPDWORD written, LPOVERLA
 BOOL ReadFile(HANDLE file, LPVOID data, DWORD count, LPDWORD read, LPOVERLAPPED overlapped) {
   static_cast<void>(overlapped);
   if (read) *read = 0;
-  DWORD error = 0;
-  if (Fails("ReadFile", std::to_string(count), ERROR_ACCESS_DENIED, &error)) return FALSE;
+  ZM_TRACED(ReadFile, file, data, count, read, overlapped);
   OpenFile* open = FindHandle(file);
-  if (!open) return Failure(ERROR_INVALID_HANDLE, FALSE);
-  if (!Reads(open->access)) return Failure(ERROR_ACCESS_DENIED, FALSE);
+  if (!open) return host::detail::FailWith(ERROR_INVALID_HANDLE, FALSE);
+  if (!Reads(open->access)) return host::detail::FailWith(ERROR_ACCESS_DENIED, FALSE);
   char* bytes = static_cast<char*>(data);
   DWORD done = 0;
   while (done < count) {
@@ -262,7 +256,7 @@ BOOL ReadFile(HANDLE file, LPVOID data, DWORD count, LPDWORD read, LPOVERLAPPED 
     if (step < 0 && errno == EINTR) continue;
     if (step < 0) {
       if (read) *read = done;
-      return Failure(ErrorFromHost(errno, ""), FALSE);
+      return host::detail::FailWith(ErrorFromHost(errno, ""), FALSE);
     }
     if (step == 0) break; // the end of the file is a successful read of fewer bytes
     done += static_cast<DWORD>(step);
@@ -272,13 +266,12 @@ BOOL ReadFile(HANDLE file, LPVOID data, DWORD count, LPDWORD read, LPOVERLAPPED 
 }
 
 DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh) {
-  DWORD error = 0;
-  if (Fails("GetFileSize", "", ERROR_INVALID_HANDLE, &error)) return INVALID_FILE_SIZE;
+  ZM_TRACED(GetFileSize, file, sizeHigh);
   OpenFile* open = FindHandle(file);
-  if (!open) return Failure(ERROR_INVALID_HANDLE, INVALID_FILE_SIZE);
+  if (!open) return host::detail::FailWith(ERROR_INVALID_HANDLE, INVALID_FILE_SIZE);
   struct stat info;
   if (store::Fstat(open->descriptor, &info) != 0)
-    return Failure(ErrorFromHost(errno, ""), INVALID_FILE_SIZE);
+    return host::detail::FailWith(ErrorFromHost(errno, ""), INVALID_FILE_SIZE);
   auto size = static_cast<std::uint64_t>(info.st_size);
   if (sizeHigh) *sizeHigh = static_cast<DWORD>(size >> 32);
   auto low = static_cast<DWORD>(size);
@@ -288,12 +281,12 @@ DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh) {
 }
 
 BOOL GetFileTime(HANDLE file, LPFILETIME creation, LPFILETIME lastAccess, LPFILETIME lastWrite) {
-  DWORD error = 0;
-  if (Fails("GetFileTime", "", ERROR_INVALID_HANDLE, &error)) return FALSE;
+  ZM_TRACED(GetFileTime, file, creation, lastAccess, lastWrite);
   OpenFile* open = FindHandle(file);
-  if (!open) return Failure(ERROR_INVALID_HANDLE, FALSE);
+  if (!open) return host::detail::FailWith(ERROR_INVALID_HANDLE, FALSE);
   struct stat info;
-  if (store::Fstat(open->descriptor, &info) != 0) return Failure(ErrorFromHost(errno, ""), FALSE);
+  if (store::Fstat(open->descriptor, &info) != 0)
+    return host::detail::FailWith(ErrorFromHost(errno, ""), FALSE);
   if (lastWrite) *lastWrite = host::detail::FileTimeFromHost(info.st_mtim);
   if (lastAccess) *lastAccess = host::detail::FileTimeFromHost(info.st_atim);
   if (creation) {
@@ -306,11 +299,10 @@ BOOL GetFileTime(HANDLE file, LPFILETIME creation, LPFILETIME lastAccess, LPFILE
 
 BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess,
                  const FILETIME* lastWrite) {
-  DWORD error = 0;
-  if (Fails("SetFileTime", "", ERROR_ACCESS_DENIED, &error)) return FALSE;
+  ZM_TRACED(SetFileTime, file, creation, lastAccess, lastWrite);
   OpenFile* open = FindHandle(file);
-  if (!open) return Failure(ERROR_INVALID_HANDLE, FALSE);
-  if (!Writes(open->access)) return Failure(ERROR_ACCESS_DENIED, FALSE);
+  if (!open) return host::detail::FailWith(ERROR_INVALID_HANDLE, FALSE);
+  if (!Writes(open->access)) return host::detail::FailWith(ERROR_ACCESS_DENIED, FALSE);
   // A missing time, or one of zero, leaves that time as it is.
   timespec times[2];
   times[0].tv_nsec = UTIME_OMIT;
@@ -318,18 +310,17 @@ BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAcce
   if (!IsZero(lastAccess)) times[0] = host::detail::HostTimeFromFileTime(*lastAccess);
   if (!IsZero(lastWrite)) times[1] = host::detail::HostTimeFromFileTime(*lastWrite);
   if (store::Futimens(open->descriptor, times) != 0)
-    return Failure(ErrorFromHost(errno, ""), FALSE);
+    return host::detail::FailWith(ErrorFromHost(errno, ""), FALSE);
   if (!IsZero(creation)) State().creationTimes[open->identity] = *creation;
   return TRUE;
 }
 
 BOOL CloseHandle(HANDLE object) {
-  DWORD error = 0;
-  if (Fails("CloseHandle", "", ERROR_INVALID_HANDLE, &error)) return FALSE;
+  ZM_TRACED(CloseHandle, object);
   auto found = State().handles.find(reinterpret_cast<std::uintptr_t>(object));
   if (found == State().handles.end()) {
     if (host::detail::CloseProcessHandle(object)) return TRUE;
-    return Failure(ERROR_INVALID_HANDLE, FALSE);
+    return host::detail::FailWith(ERROR_INVALID_HANDLE, FALSE);
   }
   store::Close(found->second.descriptor);
   State().handles.erase(found);
@@ -338,103 +329,117 @@ BOOL CloseHandle(HANDLE object) {
 
 BOOL DeleteFileA(LPCSTR path) {
   DWORD error = 0;
-  if (Fails("DeleteFileA", Shown(path), ERROR_ACCESS_DENIED, &error)) return FALSE;
+  ZM_TRACED(DeleteFileA, path);
   std::string hostPath;
   bool trailingSeparator = false;
-  if (!MapPath(path, &hostPath, &trailingSeparator, &error)) return Failure(error, FALSE);
+  if (!MapPath(path, &hostPath, &trailingSeparator, &error))
+    return host::detail::FailWith(error, FALSE);
   struct stat info;
-  if (store::Stat(hostPath, &info) != 0) return Failure(ErrorFromHost(errno, hostPath), FALSE);
-  if (S_ISDIR(info.st_mode)) return Failure(ERROR_ACCESS_DENIED, FALSE);
-  if (trailingSeparator) return Failure(ERROR_INVALID_NAME, FALSE);
-  if (HeldWithoutDeleteSharing(IdentityOf(info))) return Failure(ERROR_SHARING_VIOLATION, FALSE);
-  if (store::Unlink(hostPath) != 0) return Failure(ErrorFromHost(errno, hostPath), FALSE);
+  if (store::Stat(hostPath, &info) != 0)
+    return host::detail::FailWith(ErrorFromHost(errno, hostPath), FALSE);
+  if (S_ISDIR(info.st_mode)) return host::detail::FailWith(ERROR_ACCESS_DENIED, FALSE);
+  if (trailingSeparator) return host::detail::FailWith(ERROR_INVALID_NAME, FALSE);
+  if (HeldWithoutDeleteSharing(IdentityOf(info)))
+    return host::detail::FailWith(ERROR_SHARING_VIOLATION, FALSE);
+  if (store::Unlink(hostPath) != 0)
+    return host::detail::FailWith(ErrorFromHost(errno, hostPath), FALSE);
   State().creationTimes.erase(IdentityOf(info));
   return TRUE;
 }
 
 DWORD GetFileAttributesA(LPCSTR path) {
   DWORD error = 0;
-  if (Fails("GetFileAttributesA", Shown(path), ERROR_ACCESS_DENIED, &error))
-    return INVALID_FILE_ATTRIBUTES;
+  ZM_TRACED(GetFileAttributesA, path);
   std::string hostPath;
   bool trailingSeparator = false;
   if (!MapPath(path, &hostPath, &trailingSeparator, &error))
-    return Failure(error, INVALID_FILE_ATTRIBUTES);
+    return host::detail::FailWith(error, INVALID_FILE_ATTRIBUTES);
   struct stat info;
   if (store::Stat(hostPath, &info) != 0)
-    return Failure(ErrorFromHost(errno, hostPath), INVALID_FILE_ATTRIBUTES);
+    return host::detail::FailWith(ErrorFromHost(errno, hostPath), INVALID_FILE_ATTRIBUTES);
   if (S_ISDIR(info.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
-  if (trailingSeparator) return Failure(ERROR_INVALID_NAME, INVALID_FILE_ATTRIBUTES);
+  if (trailingSeparator) return host::detail::FailWith(ERROR_INVALID_NAME, INVALID_FILE_ATTRIBUTES);
   return FILE_ATTRIBUTE_ARCHIVE; // what a file written since the last backup carries
 }
 
 BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security) {
   static_cast<void>(security);
   DWORD error = 0;
-  if (Fails("CreateDirectoryA", Shown(path), ERROR_ACCESS_DENIED, &error)) return FALSE;
+  ZM_TRACED(CreateDirectoryA, path, security);
   std::string hostPath;
   bool trailingSeparator = false;
-  if (!MapPath(path, &hostPath, &trailingSeparator, &error)) return Failure(error, FALSE);
+  if (!MapPath(path, &hostPath, &trailingSeparator, &error))
+    return host::detail::FailWith(error, FALSE);
   struct stat info;
-  if (store::Stat(hostPath, &info) == 0) return Failure(ERROR_ALREADY_EXISTS, FALSE);
+  if (store::Stat(hostPath, &info) == 0) return host::detail::FailWith(ERROR_ALREADY_EXISTS, FALSE);
   if (store::Mkdir(hostPath, 0777) != 0)
-    return Failure(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorFromHost(errno, hostPath), FALSE);
+    return host::detail::FailWith(
+        errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorFromHost(errno, hostPath), FALSE);
   host::detail::NoteCreatedEntry(hostPath);
   return TRUE;
 }
 
 BOOL RemoveDirectoryA(LPCSTR path) {
   DWORD error = 0;
-  if (Fails("RemoveDirectoryA", Shown(path), ERROR_ACCESS_DENIED, &error)) return FALSE;
+  ZM_TRACED(RemoveDirectoryA, path);
   host::detail::WindowsPath parsed;
-  if (!host::detail::ParseWindowsPath(path, &parsed, &error)) return Failure(error, FALSE);
-  if (parsed.components.empty()) return Failure(ERROR_ACCESS_DENIED, FALSE); // a drive's root
+  if (!host::detail::ParseWindowsPath(path, &parsed, &error))
+    return host::detail::FailWith(error, FALSE);
+  if (parsed.components.empty())
+    return host::detail::FailWith(ERROR_ACCESS_DENIED, FALSE); // a drive's root
   std::string hostPath = host::detail::ToHostPath(parsed);
   struct stat info;
-  if (store::Stat(hostPath, &info) != 0) return Failure(ErrorFromHost(errno, hostPath), FALSE);
-  if (!S_ISDIR(info.st_mode)) return Failure(ERROR_DIRECTORY, FALSE);
-  if (store::Rmdir(hostPath) != 0) return Failure(ErrorFromHost(errno, hostPath), FALSE);
+  if (store::Stat(hostPath, &info) != 0)
+    return host::detail::FailWith(ErrorFromHost(errno, hostPath), FALSE);
+  if (!S_ISDIR(info.st_mode)) return host::detail::FailWith(ERROR_DIRECTORY, FALSE);
+  if (store::Rmdir(hostPath) != 0)
+    return host::detail::FailWith(ErrorFromHost(errno, hostPath), FALSE);
   return TRUE;
 }
 
 BOOL SetFileAttributesA(LPCSTR path, DWORD attributes) {
   static_cast<void>(attributes); // the emulated files carry no attributes of their own
   DWORD error = 0;
-  if (Fails("SetFileAttributesA", Shown(path), ERROR_ACCESS_DENIED, &error)) return FALSE;
+  ZM_TRACED(SetFileAttributesA, path, attributes);
   std::string hostPath;
   bool trailingSeparator = false;
-  if (!MapPath(path, &hostPath, &trailingSeparator, &error)) return Failure(error, FALSE);
+  if (!MapPath(path, &hostPath, &trailingSeparator, &error))
+    return host::detail::FailWith(error, FALSE);
   struct stat info;
-  if (store::Stat(hostPath, &info) != 0) return Failure(ErrorFromHost(errno, hostPath), FALSE);
-  if (trailingSeparator && !S_ISDIR(info.st_mode)) return Failure(ERROR_INVALID_NAME, FALSE);
+  if (store::Stat(hostPath, &info) != 0)
+    return host::detail::FailWith(ErrorFromHost(errno, hostPath), FALSE);
+  if (trailingSeparator && !S_ISDIR(info.st_mode))
+    return host::detail::FailWith(ERROR_INVALID_NAME, FALSE);
   return TRUE;
 }
 
 BOOL CopyFileA(LPCSTR existingPath, LPCSTR newPath, BOOL failIfExists) {
   DWORD error = 0;
-  if (Fails("CopyFileA", Shown(existingPath) + "|" + Shown(newPath), ERROR_DISK_FULL, &error))
-    return FALSE;
+  ZM_TRACED(CopyFileA, existingPath, newPath, failIfExists);
   std::string from, to;
   bool trailingSeparator = false;
-  if (!MapPath(existingPath, &from, &trailingSeparator, &error)) return Failure(error, FALSE);
-  if (!MapPath(newPath, &to, &trailingSeparator, &error)) return Failure(error, FALSE);
+  if (!MapPath(existingPath, &from, &trailingSeparator, &error))
+    return host::detail::FailWith(error, FALSE);
+  if (!MapPath(newPath, &to, &trailingSeparator, &error))
+    return host::detail::FailWith(error, FALSE);
   struct stat info;
-  if (store::Stat(from, &info) != 0) return Failure(ErrorFromHost(errno, from), FALSE);
-  if (S_ISDIR(info.st_mode)) return Failure(ERROR_ACCESS_DENIED, FALSE);
+  if (store::Stat(from, &info) != 0)
+    return host::detail::FailWith(ErrorFromHost(errno, from), FALSE);
+  if (S_ISDIR(info.st_mode)) return host::detail::FailWith(ERROR_ACCESS_DENIED, FALSE);
   if (SharingConflict(IdentityOf(info), GENERIC_READ, FILE_SHARE_READ))
-    return Failure(ERROR_SHARING_VIOLATION, FALSE);
+    return host::detail::FailWith(ERROR_SHARING_VIOLATION, FALSE);
   struct stat target;
   bool exists = store::Stat(to, &target) == 0;
-  if (exists && failIfExists) return Failure(ERROR_FILE_EXISTS, FALSE);
-  if (exists && S_ISDIR(target.st_mode)) return Failure(ERROR_ACCESS_DENIED, FALSE);
+  if (exists && failIfExists) return host::detail::FailWith(ERROR_FILE_EXISTS, FALSE);
+  if (exists && S_ISDIR(target.st_mode)) return host::detail::FailWith(ERROR_ACCESS_DENIED, FALSE);
   if (exists && SharingConflict(IdentityOf(target), GENERIC_WRITE, 0))
-    return Failure(ERROR_SHARING_VIOLATION, FALSE);
+    return host::detail::FailWith(ERROR_SHARING_VIOLATION, FALSE);
   int input = store::Open(from, O_RDONLY | O_CLOEXEC);
-  if (input < 0) return Failure(ErrorFromHost(errno, from), FALSE);
+  if (input < 0) return host::detail::FailWith(ErrorFromHost(errno, from), FALSE);
   int output = store::Open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (output < 0) {
     store::Close(input);
-    return Failure(ErrorFromHost(errno, to), FALSE);
+    return host::detail::FailWith(ErrorFromHost(errno, to), FALSE);
   }
   char block[4096];
   bool ok = true;
@@ -453,47 +458,47 @@ BOOL CopyFileA(LPCSTR existingPath, LPCSTR newPath, BOOL failIfExists) {
   store::Close(input);
   store::Close(output);
   if (!exists) host::detail::NoteCreatedEntry(to);
-  return ok ? TRUE : Failure(ERROR_DISK_FULL, FALSE);
+  return ok ? TRUE : host::detail::FailWith(ERROR_DISK_FULL, FALSE);
 }
 
 BOOL MoveFileA(LPCSTR existingPath, LPCSTR newPath) {
   DWORD error = 0;
-  if (Fails("MoveFileA", Shown(existingPath) + "|" + Shown(newPath), ERROR_ACCESS_DENIED, &error))
-    return FALSE;
+  ZM_TRACED(MoveFileA, existingPath, newPath);
   std::string from, to;
   bool trailingSeparator = false;
-  if (!MapPath(existingPath, &from, &trailingSeparator, &error)) return Failure(error, FALSE);
-  if (!MapPath(newPath, &to, &trailingSeparator, &error)) return Failure(error, FALSE);
+  if (!MapPath(existingPath, &from, &trailingSeparator, &error))
+    return host::detail::FailWith(error, FALSE);
+  if (!MapPath(newPath, &to, &trailingSeparator, &error))
+    return host::detail::FailWith(error, FALSE);
   struct stat info;
-  if (store::Stat(from, &info) != 0) return Failure(ErrorFromHost(errno, from), FALSE);
+  if (store::Stat(from, &info) != 0)
+    return host::detail::FailWith(ErrorFromHost(errno, from), FALSE);
   struct stat target;
-  if (store::Stat(to, &target) == 0) return Failure(ERROR_ALREADY_EXISTS, FALSE);
-  if (HeldWithoutDeleteSharing(IdentityOf(info))) return Failure(ERROR_SHARING_VIOLATION, FALSE);
-  if (store::Rename(from, to) != 0) return Failure(ErrorFromHost(errno, to), FALSE);
+  if (store::Stat(to, &target) == 0) return host::detail::FailWith(ERROR_ALREADY_EXISTS, FALSE);
+  if (HeldWithoutDeleteSharing(IdentityOf(info)))
+    return host::detail::FailWith(ERROR_SHARING_VIOLATION, FALSE);
+  if (store::Rename(from, to) != 0) return host::detail::FailWith(ErrorFromHost(errno, to), FALSE);
   host::detail::NoteCreatedEntry(to);
   return TRUE;
 }
 
 BOOL MoveFileExA(LPCSTR existingPath, LPCSTR newPath, DWORD flags) {
-  DWORD error = 0;
-  if (Fails("MoveFileExA", Shown(existingPath) + "|" + Shown(newPath), ERROR_ACCESS_DENIED, &error))
-    return FALSE;
+  ZM_TRACED(MoveFileExA, existingPath, newPath, flags);
   // The 95/98 family has the function only as a stub.
   if (host::detail::CurrentFamily() == host::Family::Win9x)
-    return Failure(ERROR_CALL_NOT_IMPLEMENTED, FALSE);
-  if (existingPath == nullptr) return Failure(ERROR_INVALID_PARAMETER, FALSE);
+    return host::detail::FailWith(ERROR_CALL_NOT_IMPLEMENTED, FALSE);
+  if (existingPath == nullptr) return host::detail::FailWith(ERROR_INVALID_PARAMETER, FALSE);
   if (flags & MOVEFILE_DELAY_UNTIL_REBOOT) {
-    State().restartOperations.push_back(newPath ? Shown(existingPath) + "|" + newPath
-                                                : Shown(existingPath));
+    State().restartOperations.push_back(newPath ? calls::Text(existingPath) + "|" + newPath
+                                                : calls::Text(existingPath));
     return TRUE;
   }
-  if (newPath == nullptr) return Failure(ERROR_INVALID_PARAMETER, FALSE);
+  if (newPath == nullptr) return host::detail::FailWith(ERROR_INVALID_PARAMETER, FALSE);
   return MoveFileA(existingPath, newPath);
 }
 
 DWORD GetTempPathA(DWORD size, LPSTR buffer) {
-  DWORD error = 0;
-  if (Fails("GetTempPathA", "", ERROR_PATH_NOT_FOUND, &error)) return 0;
+  ZM_TRACED(GetTempPathA, size, buffer);
   std::string directory;
   if (!host::detail::WindowsDirectory(&directory) || directory.empty()) directory = "C:";
   if (NeedsPathSeparator(directory.c_str(), directory.size())) directory += '\\';
@@ -508,9 +513,9 @@ DWORD GetTempPathA(DWORD size, LPSTR buffer) {
 
 UINT GetTempFileNameA(LPCSTR directory, LPCSTR prefix, UINT unique, LPSTR tempFileName) {
   DWORD error = 0;
-  if (Fails("GetTempFileNameA", Shown(directory), ERROR_ACCESS_DENIED, &error)) return 0;
+  ZM_TRACED(GetTempFileNameA, directory, prefix, unique, tempFileName);
   if (directory == nullptr || prefix == nullptr || tempFileName == nullptr)
-    return Failure(ERROR_INVALID_PARAMETER, 0u);
+    return host::detail::FailWith(ERROR_INVALID_PARAMETER, 0u);
   std::string base = directory;
   if (NeedsPathSeparator(base.c_str(), base.size())) base += '\\';
   base += std::string(prefix).substr(0, 3);
@@ -519,16 +524,18 @@ UINT GetTempFileNameA(LPCSTR directory, LPCSTR prefix, UINT unique, LPSTR tempFi
     char hex[16];
     std::snprintf(hex, sizeof hex, "%X.TMP", number & 0xFFFF);
     std::string path = base + hex;
-    if (path.size() >= MAX_PATH) return Failure(ERROR_BUFFER_OVERFLOW, 0u);
+    if (path.size() >= MAX_PATH) return host::detail::FailWith(ERROR_BUFFER_OVERFLOW, 0u);
     std::string hostPath;
     bool trailingSeparator = false;
-    if (!MapPath(path.c_str(), &hostPath, &trailingSeparator, &error)) return Failure(error, 0u);
+    if (!MapPath(path.c_str(), &hostPath, &trailingSeparator, &error))
+      return host::detail::FailWith(error, 0u);
     // With a number given, the name is only made up, not created.
     if (unique == 0) {
       int descriptor = store::Open(hostPath, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
       if (descriptor < 0 && errno == EEXIST) continue;
       if (descriptor < 0)
-        return Failure(errno == ENOENT ? ERROR_DIRECTORY : ErrorFromHost(errno, hostPath), 0u);
+        return host::detail::FailWith(
+            errno == ENOENT ? ERROR_DIRECTORY : ErrorFromHost(errno, hostPath), 0u);
       store::Close(descriptor);
       host::detail::NoteCreatedEntry(hostPath);
     }

@@ -9,6 +9,7 @@
 #include "foundation/host/sandbox.h"
 #include "foundation/path_text.h"
 #include "foundation/platform_hooks.h"
+#include "foundation/zstring.h"
 
 namespace sys {
 namespace host {
@@ -37,13 +38,9 @@ MachineState& State() {
   return state;
 }
 
-// The folders a path names, without the blanks the engine trims from the directory text.
-std::string Trimmed(const std::string& text) {
-  const char* blanks = " \t\r\n";
-  std::size_t first = text.find_first_not_of(blanks);
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
+// The folders a path names, without the white space that the engine trims from the directory
+// text.
+std::string Directory(const std::string& text) { return detail::Trimmed(text, IsWhiteSpace); }
 
 // Too small: the buffer is left alone and the size it would need, NUL included, returned.
 UINT CopyDirectory(const std::string& directory, LPSTR buffer, UINT size) {
@@ -86,7 +83,7 @@ void SetWindowsDirectory(const char* path) {
   state.windowsDirectory = path ? path : "";
   // A real machine's Windows directory exists, with its system folders ("system32" is the NT
   // family's, "system" the 95/98 family's, and NT keeps one too).
-  std::string folder = Trimmed(state.windowsDirectory);
+  std::string folder = Directory(state.windowsDirectory);
   if (!folder.empty() && folder.size() < MAX_PATH) {
     if (NeedsPathSeparator(folder.c_str(), folder.size())) folder += '\\';
     detail::MakeHostDirectories(folder + "system");
@@ -108,6 +105,13 @@ void PrepareDrives() {
   ResetSandbox();
   MakeHostDirectories(State().windowsDirectory + "\\system");
   MakeHostDirectories(State().windowsDirectory + "\\system32");
+}
+
+std::string Trimmed(const std::string& text, bool (*isBlank)(char)) {
+  std::size_t first = 0, end = text.size();
+  while (first < end && isBlank(text[first])) ++first;
+  while (end > first && isBlank(text[end - 1])) --end;
+  return text.substr(first, end - first);
 }
 
 bool Fails(const char* name, const std::string& detail, DWORD usualError, DWORD* error) {
@@ -205,11 +209,11 @@ UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) {
 UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
   ZM_TRACED(GetSystemDirectoryA, buffer, size);
   std::string directory;
-  if (!host::detail::WindowsDirectory(&directory) || host::Trimmed(directory).empty()) {
+  if (!host::detail::WindowsDirectory(&directory) || host::Directory(directory).empty()) {
     host::detail::SetError(ERROR_PATH_NOT_FOUND);
     return 0;
   }
-  directory = host::Trimmed(directory);
+  directory = host::Directory(directory);
   if (directory.back() == '\\') directory.pop_back();
   // Where each family keeps its system programs, spelt as each reports it.
   directory += host::detail::CurrentFamily() == host::Family::Win9x ? "\\SYSTEM" : "\\system32";

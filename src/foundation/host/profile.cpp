@@ -10,6 +10,7 @@
 #include "foundation/host/drive_store.h"
 #include "foundation/host/emulation.h"
 #include "foundation/host/sandbox.h"
+#include "foundation/zstring.h"
 
 namespace sys {
 namespace {
@@ -18,14 +19,9 @@ using host::detail::EqualsNoCase;
 using host::detail::Fails;
 using host::detail::SetError;
 
-std::string Shown(LPCSTR text) { return text ? text : "(null)"; }
-
-std::string Trim(const std::string& text) {
-  const char* blanks = " \t";
-  std::size_t first = text.find_first_not_of(blanks);
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
+// The blanks around names and values in a profile file: spaces and tabs.
+bool IsProfileBlank(char c) { return c == ' ' || c == '\t'; }
+std::string Trim(const std::string& text) { return host::detail::Trimmed(text, IsProfileBlank); }
 
 // A file name without a folder means the file in the Windows directory.
 bool ProfileHostPath(LPCSTR fileName, std::string* hostPath, DWORD* error) {
@@ -36,8 +32,8 @@ bool ProfileHostPath(LPCSTR fileName, std::string* hostPath, DWORD* error) {
       *error = ERROR_PATH_NOT_FOUND;
       return false;
     }
-    // The directory itself, not any blanks around its text.
-    windows = Trim(windows);
+    // The directory itself, not the white space around its text that the engine trims.
+    windows = host::detail::Trimmed(windows, IsWhiteSpace);
     name = windows + (!windows.empty() && windows.back() == '\\' ? "" : "\\") + name;
   }
   host::detail::WindowsPath path;
@@ -191,11 +187,12 @@ DWORD CopyText(const std::string& text, LPSTR buffer, DWORD size) {
 
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
                                DWORD size, LPCSTR fileName) {
+  using Call = calls::GetPrivateProfileStringA;
   DWORD error = 0;
-  if (Fails("GetPrivateProfileStringA", Shown(section) + "|" + Shown(key), ERROR_FILE_NOT_FOUND,
-            &error)) {
+  // A failing read leaves an empty text, in both layers.
+  if (Fails(Call::name, Call::Detail(section, key), Call::usualError, &error)) {
     if (buffer && size) buffer[0] = '\0';
-    return 0;
+    return Call::Failure(error);
   }
   if (buffer == nullptr) return 0;
   std::string hostPath;
@@ -212,9 +209,7 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
 
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName) {
   DWORD error = 0;
-  if (Fails("WritePrivateProfileStringA", Shown(section) + "|" + Shown(key), ERROR_ACCESS_DENIED,
-            &error))
-    return FALSE;
+  ZM_TRACED(WritePrivateProfileStringA, section, key, value, fileName);
   if (section == nullptr) {
     SetError(ERROR_INVALID_PARAMETER);
     return FALSE;

@@ -23,7 +23,6 @@ constexpr REGSAM Delete = 0x00010000;
 constexpr REGSAM WriteDac = 0x00040000;
 constexpr REGSAM WriteOwner = 0x00080000;
 constexpr REGSAM MaximumAllowed = 0x02000000;
-constexpr REGSAM GenericAll = 0x10000000;
 constexpr REGSAM GenericExecute = 0x20000000;
 constexpr REGSAM GenericWrite = 0x40000000;
 constexpr REGSAM GenericRead = 0x80000000;
@@ -138,10 +137,10 @@ bool IsDeniedAtOrBelow(int root, const std::string& path) {
 // The rights a request amounts to once its generic rights are spelled out.
 REGSAM SpecificRights(REGSAM requested, bool denied) {
   REGSAM rights =
-      requested & ~(GenericAll | GenericExecute | GenericWrite | GenericRead | MaximumAllowed);
+      requested & ~(GENERIC_ALL | GenericExecute | GenericWrite | GenericRead | MaximumAllowed);
   if (requested & (GenericRead | GenericExecute)) rights |= KEY_READ;
   if (requested & GenericWrite) rights |= KEY_WRITE;
-  if (requested & GenericAll) rights |= KEY_ALL_ACCESS;
+  if (requested & GENERIC_ALL) rights |= KEY_ALL_ACCESS;
   if (requested & MaximumAllowed) rights |= denied ? KEY_READ : KEY_ALL_ACCESS;
   return rights;
 }

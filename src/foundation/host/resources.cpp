@@ -27,14 +27,9 @@ Resources& State() {
   return resources;
 }
 
-// Integer ids and their "#120" spelling are the same name.
-std::string ShownName(LPCSTR id) {
-  if (IS_INTRESOURCE(id)) return "#" + std::to_string(reinterpret_cast<std::uintptr_t>(id));
-  return id;
-}
-
 std::string LookupKey(LPCSTR id) {
-  std::string shown = ShownName(id);
+  // Integer ids and their "#120" spelling are the same name.
+  std::string shown = calls::ResourceName(id);
   if (shown.size() > 1 && shown.size() <= 6 && shown[0] == '#' &&
       shown.find_first_not_of("0123456789", 1) == std::string::npos)
     return "#" + std::to_string(std::stoul(shown.substr(1)) & 0xFFFF);
@@ -50,11 +45,6 @@ Resource* FindByHandle(HRSRC handle) {
 Resource* Loaded(HGLOBAL loaded) {
   auto found = State().loads.find(reinterpret_cast<std::uintptr_t>(loaded));
   return found == State().loads.end() ? nullptr : found->second;
-}
-
-template <typename Result> Result Failure(DWORD error, Result result) {
-  host::detail::SetError(error);
-  return result;
 }
 
 } // namespace
@@ -97,21 +87,21 @@ HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
   if (module == nullptr && !state.modules.empty()) moduleValue = state.modules.front();
   bool knownModule = false, knownType = false;
   for (std::uintptr_t value : state.modules) knownModule = knownModule || value == moduleValue;
-  if (!knownModule) return Failure(ERROR_RESOURCE_DATA_NOT_FOUND, HRSRC{});
+  if (!knownModule) return host::detail::FailWith(ERROR_RESOURCE_DATA_NOT_FOUND, HRSRC{});
   for (const auto& resource : state.resources) {
     if (resource->module != moduleValue || resource->type != LookupKey(type)) continue;
     knownType = true;
     if (resource->name == LookupKey(name)) return reinterpret_cast<HRSRC>(resource.get());
   }
-  return Failure(knownType ? ERROR_RESOURCE_NAME_NOT_FOUND : ERROR_RESOURCE_TYPE_NOT_FOUND,
-                 HRSRC{});
+  return host::detail::FailWith(
+      knownType ? ERROR_RESOURCE_NAME_NOT_FOUND : ERROR_RESOURCE_TYPE_NOT_FOUND, HRSRC{});
 }
 
 DWORD SizeofResource(HMODULE module, HRSRC resource) {
   static_cast<void>(module);
   Resource* found = FindByHandle(resource);
   ZM_TRACED(SizeofResource, module, resource);
-  if (!found) return Failure(ERROR_INVALID_HANDLE, DWORD{0});
+  if (!found) return host::detail::FailWith(ERROR_INVALID_HANDLE, DWORD{0});
   return static_cast<DWORD>(found->bytes.size());
 }
 
@@ -119,7 +109,7 @@ HGLOBAL LoadResource(HMODULE module, HRSRC resource) {
   static_cast<void>(module);
   Resource* found = FindByHandle(resource);
   ZM_TRACED(LoadResource, module, resource);
-  if (!found) return Failure(ERROR_INVALID_HANDLE, HGLOBAL{});
+  if (!found) return host::detail::FailWith(ERROR_INVALID_HANDLE, HGLOBAL{});
   std::uintptr_t value = host::detail::NextHandleValue();
   State().loads[value] = found;
   return reinterpret_cast<HGLOBAL>(value);
@@ -128,7 +118,7 @@ HGLOBAL LoadResource(HMODULE module, HRSRC resource) {
 LPVOID LockResource(HGLOBAL loaded) {
   Resource* found = Loaded(loaded);
   ZM_TRACED(LockResource, loaded);
-  if (!found) return Failure(ERROR_INVALID_HANDLE, LPVOID{});
+  if (!found) return host::detail::FailWith(ERROR_INVALID_HANDLE, LPVOID{});
   return found->bytes.data();
 }
 
@@ -136,7 +126,7 @@ LPVOID LockResource(HGLOBAL loaded) {
 BOOL FreeResource(HGLOBAL loaded) {
   Resource* found = Loaded(loaded);
   ZM_TRACED(FreeResource, loaded);
-  if (!found) return Failure(ERROR_INVALID_HANDLE, BOOL{TRUE});
+  if (!found) return host::detail::FailWith(ERROR_INVALID_HANDLE, BOOL{TRUE});
   State().loads.erase(reinterpret_cast<std::uintptr_t>(loaded));
   return FALSE;
 }

@@ -124,9 +124,7 @@ void ResetShortNames() { Aliases().clear(); }
 
 DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size) {
   DWORD error = 0;
-  if (host::detail::Fails("GetShortPathNameA", longPath ? longPath : "", ERROR_FILE_NOT_FOUND,
-                          &error))
-    return 0;
+  ZM_TRACED(GetShortPathNameA, longPath, shortPath, size);
   if (longPath == nullptr) {
     host::detail::SetError(ERROR_INVALID_PARAMETER);
     return 0;

@@ -218,7 +218,14 @@ LONG RegCloseKey(HKEY key) {
 
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
                                DWORD size, LPCSTR fileName) {
-  ZM_TRACED(GetPrivateProfileStringA, section, key, defaultValue, buffer, size, fileName);
+#ifdef ZM_PLATFORM_HOOKS
+  using Call = calls::GetPrivateProfileStringA;
+  // A failing read leaves an empty text, in both layers.
+  if (traced::Fails(Call::name, Call::Detail(section, key), Call::usualError)) {
+    if (buffer && size) buffer[0] = '\0';
+    return Call::Failure(::GetLastError());
+  }
+#endif
   return ::GetPrivateProfileStringA(section, key, defaultValue, buffer, size, fileName);
 }
 
