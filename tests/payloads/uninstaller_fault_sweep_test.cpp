@@ -123,17 +123,40 @@ int Run(const char* arguments, bool answerYes = true) {
   return uninstall::RunUninstaller(arguments);
 }
 
-// As a running screen saver holds its file: without delete sharing.
-void HoldInUse(const std::string& path) {
-  HANDLE running = sys::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-  REQUIRE(running != INVALID_HANDLE_VALUE);
+constexpr char ScreenSaverBytes[] = "MZ the screen saver";
+constexpr char UninstallerBytes[] = "MZ the uninstaller";
+
+// The 95/98 family holds a running program's file so that it can be neither deleted nor
+// renamed; the handle goes when the user closes the Display settings.
+HANDLE heldFile = INVALID_HANDLE_VALUE;
+
+// The NT family refuses to delete a running program's file but renames it.
+void HoldInUse(const Installed& installed) {
+  if (installed.family == Family::NT) {
+    sys::hooks::FailWhen("DeleteFileA", installed.screenSaver, ERROR_ACCESS_DENIED);
+    return;
+  }
+  heldFile = sys::CreateFileA(installed.screenSaver.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  REQUIRE(heldFile != INVALID_HANDLE_VALUE);
+}
+
+void CloseDisplaySettings() {
+  if (heldFile != INVALID_HANDLE_VALUE) sys::CloseHandle(heldFile);
+  heldFile = INVALID_HANDLE_VALUE;
+}
+
+// On the 95/98 family a file in use stays, and so does everything a second run needs.
+bool KeepsFileInUse(const Installed& installed) {
+  return installed.family == Family::Win9x &&
+         (installed.start == Start::InUse || installed.start == Start::OthersInWininit);
 }
 
 // The state the installer leaves (its directory, both files, the backup of the previous
 // setting, our short path as the setting, the uninstall entry), with the others' things around
 // it that must survive, and then what the starting state adds.
 Installed Stage(Family family, Start start) {
+  heldFile = INVALID_HANDLE_VALUE;
   sys::host::Reset();
   sys::host::SetFamily(family);
   sys::hooks::Reset();
@@ -143,8 +166,8 @@ Installed Stage(Family family, Start start) {
   installed.directory = family == Family::NT ? "C:\\WINDOWS\\" : "C:\\WINDOWS\\system\\";
   installed.screenSaver = installed.directory + ScreenSaverFileName;
   installed.uninstaller = installed.directory + UninstallerFileName;
-  WriteFileBytes(installed.screenSaver, "MZ the screen saver");
-  WriteFileBytes(installed.uninstaller, "MZ the uninstaller");
+  WriteFileBytes(installed.screenSaver, ScreenSaverBytes);
+  WriteFileBytes(installed.uninstaller, UninstallerBytes);
   char shortPath[MAX_PATH];
   REQUIRE(sys::GetShortPathNameA(installed.screenSaver.c_str(), shortPath, MAX_PATH) > 0);
   installed.shortPath = shortPath;
@@ -167,11 +190,9 @@ Installed Stage(Family family, Start start) {
   case Start::Fresh:
     break;
   case Start::InUse:
-    HoldInUse(installed.screenSaver);
     break;
   case Start::OthersInWininit:
-    // In use as well, so that our entry joins theirs.
-    HoldInUse(installed.screenSaver);
+    // In use as well, so that our entry would join theirs.
     WriteFileBytes(Wininit, OthersWininit);
     REQUIRE(sys::MoveFileExA(OthersRestartDeletion, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ==
             (family == Family::NT));
@@ -191,6 +212,7 @@ Installed Stage(Family family, Start start) {
   }
   sys::hooks::Reset();
   TakeMessageBoxes();
+  if (start == Start::InUse || start == Start::OthersInWininit) HoldInUse(installed);
   return installed;
 }
 
@@ -257,7 +279,10 @@ bool IsOurs(const Installed& installed, const std::string& item) {
         std::string("FILE:C:\\WINDOWS\\TEMP\\ZMU"), std::string("FILE:C:\\WINDOWS\\WININIT."),
         Upper(std::string("restart:") + installed.screenSaver),
         Upper(std::string("restart:") + installed.uninstaller),
-        std::string("RESTART:C:\\WINDOWS\\TEMP\\ZMU")}) {
+        std::string("RESTART:C:\\WINDOWS\\TEMP\\ZMU"),
+        // A file in use that went aside to be deleted at the restart.
+        Upper("file:" + installed.directory + "zms"),
+        Upper("restart:" + installed.directory + "zms")}) {
     if (Contains(upper, ours)) return true;
   }
   // The maker's key itself goes once it holds nothing; what is below it stays checked.
@@ -306,17 +331,41 @@ void CheckWininit(const Installed& installed, const std::string& expectedOthers,
   CHECK_MESSAGE(others == expectedOthers, "wininit.ini now reads:\n" << ReadFileBytes(Wininit));
 }
 
+// On the NT family a file of the installation is queued under the name it went aside to, and
+// is told from the other by its bytes.
 bool ScheduledForRestart(const Installed& installed, const std::string& path,
-                         const std::string& shortPath) {
+                         const std::string& shortPath, const char* bytes = nullptr) {
   if (installed.family == Family::NT) {
-    for (const std::string& operation : sys::host::RestartOperations())
+    const std::string aside = Upper(installed.directory + "zms");
+    for (const std::string& operation : sys::host::RestartOperations()) {
       if (EqualsNoCase(operation.c_str(), operation.size(), path.c_str())) return true;
+      if (bytes != nullptr && Upper(operation).rfind(aside, 0) == 0 && FileExists(operation) &&
+          ReadFileBytes(operation) == bytes)
+        return true;
+    }
     return false;
   }
   if (!FileExists(Wininit)) return false;
   for (const std::string& line : Lines(ReadFileBytes(Wininit)))
     if (Upper(line) == Upper("NUL=" + shortPath + "\r\n")) return true;
   return false;
+}
+
+// A restart must never delete what a later installation writes under the usual names.
+void CheckNothingQueuedUnderOurNames(const Installed& installed) {
+  std::vector<std::string> queued = sys::host::RestartOperations();
+  if (FileExists(Wininit)) {
+    for (std::string line : Lines(ReadFileBytes(Wininit))) {
+      while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+      if (Upper(line).rfind("NUL=", 0) == 0) queued.push_back(line.substr(4));
+    }
+  }
+  for (const std::string& path : queued) {
+    for (const std::string& ours : {installed.screenSaver, installed.shortPath,
+                                    installed.uninstaller, installed.uninstallerShortPath}) {
+      CHECK_MESSAGE(Upper(path) != Upper(ours), path << " is to be deleted at the next start");
+    }
+  }
 }
 
 struct Facts {
@@ -330,15 +379,15 @@ Facts Observe(const Installed& installed) {
   Facts facts;
   facts.screenSaverLeft = FileExists(installed.screenSaver);
   facts.screenSaverAtRestart =
-      ScheduledForRestart(installed, installed.screenSaver, installed.shortPath);
+      ScheduledForRestart(installed, installed.screenSaver, installed.shortPath, ScreenSaverBytes);
   // The maker's key counts where it holds nothing of another product.
   facts.keysLeft = RegistryKeyExists(HKEY_CURRENT_USER, ProductKeyPath) ||
                    (installed.start != Start::OthersInWininit &&
                     RegistryKeyExists(HKEY_CURRENT_USER, MakerKeyPath));
   facts.entryLeft = RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath);
   facts.uninstallerLeft = FileExists(installed.uninstaller);
-  facts.uninstallerAtRestart =
-      ScheduledForRestart(installed, installed.uninstaller, installed.uninstallerShortPath);
+  facts.uninstallerAtRestart = ScheduledForRestart(
+      installed, installed.uninstaller, installed.uninstallerShortPath, UninstallerBytes);
   facts.copyStarted = false;
   for (const std::string& started : sys::host::StartedProcesses())
     facts.copyStarted = facts.copyStarted || Contains(started, " /finish ");
@@ -454,7 +503,7 @@ struct TracedCall {
 
 std::vector<TracedCall> TraceSuccessfulRun(Family family, Start start) {
   Installed installed = Stage(family, start);
-  REQUIRE(Run("") == 0);
+  REQUIRE(Run("") == (KeepsFileInUse(installed) ? 1 : 0));
   std::vector<TracedCall> calls;
   std::map<std::string, int> seen;
   for (const sys::hooks::Call& call : sys::hooks::Calls()) {
@@ -486,6 +535,7 @@ void CheckRun(Family family, Start start, const TracedCall* fault) {
   CHECK_MESSAGE(OthersDiffer(installed, before, TakeSnapshot()).empty(),
                 "changed or gone: " << OthersDiffer(installed, before, TakeSnapshot()));
   CheckWininit(installed, ExpectedOthersWininit(installed), fault != nullptr);
+  CheckNothingQueuedUnderOurNames(installed);
   if (!ReadsAsNoSetting(family, fault)) CheckSetting(installed, facts);
   CheckReport(installed, code, before, facts);
   // A failed close leaves the handle open in the emulation; the system has no such failure for a
@@ -494,8 +544,17 @@ void CheckRun(Family family, Start start, const TracedCall* fault) {
     CHECK(sys::host::OpenRegistryHandles() == 0);
   if (fault == nullptr || fault->name != "HeapFree") CHECK(sys::host::HeapBlocksInUse() == 0);
 
-  // Without the fault a second run, and the copy it starts, finish the job.
+  // An uninstaller that went aside to be deleted at the restart has finished, and is no longer
+  // there to run again.
+  if (code == 0 && !FileExists(installed.uninstaller)) {
+    CHECK(facts.uninstallerAtRestart);
+    return;
+  }
+
+  // Without the fault, and with the Display settings closed, a second run and the copy it starts
+  // finish the job.
   sys::hooks::Reset();
+  CloseDisplaySettings();
   CHECK(Run("") == 0);
   TakeMessageBoxes();
   const Facts second = Observe(installed);
@@ -506,6 +565,7 @@ void CheckRun(Family family, Start start, const TracedCall* fault) {
   if (!ReadsAsNoSetting(family, fault)) CheckSetting(installed, second);
   RunStartedCopy(installed);
   CheckWininit(installed, ExpectedOthersWininit(installed));
+  CheckNothingQueuedUnderOurNames(installed);
   CHECK(OthersDiffer(installed, before, TakeSnapshot()).empty());
 }
 
