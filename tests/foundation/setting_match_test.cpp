@@ -1,5 +1,7 @@
 #include <doctest/doctest.h>
 
+#include <string>
+
 #include "foundation/setting_match.h"
 
 namespace {
@@ -60,7 +62,8 @@ TEST_CASE("every name the product's files have had is the product's") {
   };
   for (const Case& c : cases) {
     CHECK_MESSAGE(NamesProductScreenSaver(c.setting, Short) == c.screenSaver,
-                  "setting: " << c.setting);
-    CHECK_MESSAGE(NamesProductFile(c.setting, Short) == c.anyFile, "setting: " << c.setting);
+                  "setting: " << std::string(c.setting));
+    CHECK_MESSAGE(NamesProductFile(c.setting, Short) == c.anyFile,
+                  "setting: " << std::string(c.setting));
   }
 }
