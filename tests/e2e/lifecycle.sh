@@ -68,8 +68,8 @@ step_install() {
   install_road
   expect_exit_code 0
   wait_for sheet=none box=none
-  # The installer opens the Display settings; Wine's own do not preview screen savers, so a
-  # stand-in does.
+  # The installer opens the Display settings, which preview the new screen saver: a stand-in
+  # runs that preview, the same on every system the tests run on.
   launched_display_settings || fail "the Display settings were not opened"
   open_display_settings
 }
