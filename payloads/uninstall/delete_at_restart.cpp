@@ -125,9 +125,32 @@ bool DeleteNow(const char* path) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+// A deletion queued under the file's own name would also take the file that a later
+// installation writes there before the restart. So the file in use goes aside, into a name of
+// its own in the same folder, and that name is queued. Only the NT family renames a file in use:
+// the 95/98 family queues nothing, and the user is asked to close what holds the file and to run
+// the uninstaller again.
+bool DeleteAsideAtRestart(const char* path, bool nt) {
+  if (!nt) return false;
+  char folder[MAX_PATH], aside[MAX_PATH];
+  sys::lstrcpyA(folder, path);
+  int end = 0;
+  for (int i = 0; folder[i] != '\0'; ++i) {
+    if (folder[i] == '\\') end = i;
+  }
+  if (end == 0) return false;
+  folder[end] = '\0';
+  // The system makes the name unique with an empty file, which the renamed file replaces.
+  if (sys::GetTempFileNameA(folder, "zms", 0, aside) == 0) return false;
+  if (!sys::DeleteFileA(aside) || !sys::MoveFileA(path, aside)) return false;
+  if (sys::MoveFileExA(aside, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return true;
+  sys::MoveFileA(aside, path);
+  return false;
+}
+
 Removal DeleteNowOrAtRestart(const char* path, bool nt) {
   if (DeleteNow(path)) return Removal::Done;
-  return DeleteAtRestart(path, nt) ? Removal::AtRestart : Removal::Failed;
+  return DeleteAsideAtRestart(path, nt) ? Removal::AtRestart : Removal::Failed;
 }
 
 } // namespace uninstall

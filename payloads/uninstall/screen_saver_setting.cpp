@@ -1,6 +1,6 @@
 #include "common/text.h"
 #include "foundation/product_names.h"
-#include "uninstall/setting_match.h"
+#include "foundation/setting_match.h"
 #include "uninstall/steps.h"
 
 namespace uninstall {
@@ -11,12 +11,14 @@ namespace {
 constexpr DWORD SettingCapacity = 1024;
 
 bool IsOurs(const char* setting, const Installation& installation) {
-  return NamesScreenSaver(setting, ScreenSaverFileName, installation.screenSaverShortName);
+  return NamesProductScreenSaver(setting, installation.screenSaverShortName);
 }
 
 // The Backup key's default value; "" when the key or the value is missing, which means that
-// there was no setting before. False when it exists but cannot be read whole.
-bool ReadBackup(char* value) {
+// there was no setting before. False when it exists but cannot be read whole. A backup that
+// names one of our own files reads as none: an earlier installation took our setting for the
+// user's, and restoring it would name a file that is going.
+bool ReadBackup(char* value, const Installation& installation) {
   value[0] = '\0';
   HKEY key;
   LONG result = sys::RegOpenKeyExA(HKEY_CURRENT_USER, BackupKeyPath, 0, KEY_QUERY_VALUE, &key);
@@ -32,6 +34,7 @@ bool ReadBackup(char* value) {
   }
   if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
   value[size] = '\0';
+  if (NamesProductFile(value, installation.screenSaverShortName)) value[0] = '\0';
   return true;
 }
 
@@ -55,7 +58,7 @@ SettingResult RestoreInRegistry(const Installation& installation) {
     current[size] = '\0';
     if (IsOurs(current, installation)) {
       outcome = SettingResult::Failed;
-      if (ReadBackup(backup)) {
+      if (ReadBackup(backup, installation)) {
         if (backup[0] == '\0') {
           result = sys::RegDeleteValueA(desktop, ScreenSaverValueName);
           if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND) {
@@ -79,7 +82,7 @@ SettingResult RestoreInSystemIni(const Installation& installation) {
   sys::GetPrivateProfileStringA(BootSection, ScreenSaverValueName, "", current, SettingCapacity,
                                 SystemIniFileName);
   if (!IsOurs(current, installation)) return SettingResult::LeftAlone;
-  if (!ReadBackup(backup)) return SettingResult::Failed;
+  if (!ReadBackup(backup, installation)) return SettingResult::Failed;
   // An empty value, not a missing key: the 95/98 family keeps the key and reads "" as none.
   if (!sys::WritePrivateProfileStringA(BootSection, ScreenSaverValueName, backup,
                                        SystemIniFileName)) {

@@ -167,7 +167,7 @@ bool FinishSelfRemoval(unsigned long waitHandle, const char* uninstallerPath) {
     if (attempt > 0) sys::Sleep(200);
     deleted = DeleteNow(uninstallerPath);
   }
-  if (!deleted) DeleteAtRestart(uninstallerPath, copy.nt);
+  if (!deleted) DeleteAsideAtRestart(uninstallerPath, copy.nt);
   DeleteAtRestart(copy.uninstaller, copy.nt);
   // The NT family removes a folder at the restart when it is empty by then, after the files
   // listed before it. wininit.ini of the 95/98 family is not known to remove folders: there the

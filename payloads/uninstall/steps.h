@@ -32,8 +32,13 @@ enum class Removal { Done, AtRestart, Failed };
 // A missing file counts as deleted.
 bool DeleteNow(const char* path);
 
-// Deletes a file, or has the system delete it at the next start when it is in use.
+// Deletes one of the installation's files, or, on the NT family, has the system delete it at
+// the next start under another name when it is in use: never under its own name, which a later
+// installation may have written again by then.
 Removal DeleteNowOrAtRestart(const char* path, bool nt);
+// The second half of it, for a file known to be in use (this program's own).
+bool DeleteAsideAtRestart(const char* path, bool nt);
+// For files under names no installation uses (the copy in the temporary folder).
 bool DeleteAtRestart(const char* path, bool nt);
 
 // Puts wininit.ini back where a run was cut short while it replaced it (95/98 family). Every

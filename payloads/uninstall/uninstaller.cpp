@@ -23,7 +23,8 @@ constexpr char SettingFailed[] =
     "Nothing has been removed. Please try again; if the problem persists, choose another "
     "screen saver in the Display settings first.";
 constexpr char Incomplete[] = "Zembrino's Screen Saver could not be removed completely:\n";
-constexpr char FileKept[] = "\n- The file \"Zembrino's Screen Saver.scr\" could not be deleted.";
+constexpr char FileKept[] = "\n- The file \"Zembrino's Screen Saver.scr\" could not be deleted. "
+                            "If the Display settings are open, close them first.";
 constexpr char KeysKept[] = "\n- Its settings could not be removed from the registry.";
 constexpr char EntryKept[] =
     "\n- Its entry in the list of installed programs could not be removed (this may need an "
@@ -63,7 +64,7 @@ unsigned Uninstall(const uninstall::Installation& installation) {
 
   if (!uninstall::RemoveUninstallEntry()) return left | UninstallEntry;
   if (!uninstall::StartSelfRemoval(installation.uninstaller)) {
-    if (uninstall::DeleteAtRestart(installation.uninstaller, installation.nt)) {
+    if (uninstall::DeleteAsideAtRestart(installation.uninstaller, installation.nt)) {
       left |= FileAtRestart;
     } else {
       left |= Uninstaller;

@@ -7,6 +7,9 @@
 
 // The programs and the log, all in the installation directory.
 inline constexpr char ScreenSaverFileName[] = "Zembrino's Screen Saver.scr";
+// The screen saver's name in earlier versions ("Screensaver" in one word), which the installer
+// deletes.
+inline constexpr char OlderScreenSaverFileName[] = "Zembrino's Screensaver.scr";
 inline constexpr char UninstallerFileName[] = "zmsaveru.exe";
 inline constexpr char RestoreLogFileName[] = "zmsaveru.log";
 

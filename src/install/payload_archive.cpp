@@ -5,12 +5,10 @@
 #include <zlib.h>
 
 #include "foundation/loaded_resource.h"
+#include "foundation/product_names.h"
 #include "install/product.h"
 
 namespace {
-
-// The name under which earlier versions installed the screen saver ("Screensaver" in one word).
-constexpr char OldScreenSaverFileName[] = "Zembrino's Screensaver.scr";
 
 constexpr char CopyErrorFormat[] = "Fatal error: could not copy %s.";
 constexpr char CopyErrorTitle[] = "File copy error";
@@ -48,7 +46,7 @@ bool LoadArchiveResource(HINSTANCE instance, LPCSTR name, std::uint32_t expected
 bool ExtractPayloads(const ZString& installDir, HWND owner, HINSTANCE instance,
                      const PayloadEntry* table) {
   // A file left by an earlier version may or may not be there; either way is fine.
-  sys::DeleteFileA(installDir.Concat(OldScreenSaverFileName).CStr());
+  sys::DeleteFileA(installDir.Concat(OlderScreenSaverFileName).CStr());
 
   for (const PayloadEntry* entry = table; entry->ResourceName[0] != '\0'; ++entry) {
     HGLOBAL handle = nullptr;

@@ -5,18 +5,32 @@
 #include "foundation/platform.h"
 #include "foundation/platform_family.h"
 #include "foundation/regkey.h"
+#include "foundation/setting_match.h"
 
 namespace {
 
 // A longer previous setting is treated as none, on both families.
 constexpr int MaxSettingLength = 2048;
 
+// The 8.3 name of the installed file: what follows the last backslash of its short path.
+const char* ShortFileName(const ZString& screenSaverPath) {
+  const char* path = screenSaverPath.CStr();
+  const char* name = path;
+  for (const char* p = path; *p != '\0'; ++p) {
+    if (*p == '\\') name = p + 1;
+  }
+  return name;
+}
+
 // A backup is taken only of a setting that names another screen saver, so a repeated
-// installation keeps the backup of the first one.
+// installation keeps the backup of the first one. Our own file under any of its names (the long
+// path, another directory form, the name of earlier versions, which the extraction has just
+// deleted) is no choice of the user's: backing it up would overwrite the user's real one.
 void BackUpPreviousSetting(ZRegKey& backup, const ZString& previous,
                            const ZString& screenSaverPath) {
-  if (previous.Length() > 0 && previous.CompareNoCase(screenSaverPath.CStr()) != 0)
-    backup.SetString(nullptr, previous);
+  if (previous.Length() == 0 || previous.CompareNoCase(screenSaverPath.CStr()) == 0) return;
+  if (NamesProductScreenSaver(previous.CStr(), ShortFileName(screenSaverPath))) return;
+  backup.SetString(nullptr, previous);
 }
 
 void ReplaceRegistrySetting(ZRegKey& backup, const ZString& screenSaverPath) {

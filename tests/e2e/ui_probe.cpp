@@ -5,8 +5,13 @@
 //   zm_ui_probe state                       what is on the screen, one key=value per line
 //   zm_ui_probe wait <ms> <key=value|key!=value>...  polls the state until all hold; prints it
 //   zm_ui_probe shortpath <path>            the short form of a path
-//   zm_ui_probe reg-get <HKCU|HKLM> <key> [value]    a REG_SZ value (default value if none)
+//   zm_ui_probe reg-get <HKCU|HKLM> <key> [value]    a REG_SZ value (default value if none); a
+//                                           REG_MULTI_SZ one as pairs "a>b" joined by '|'
 //   zm_ui_probe reg-set <HKCU|HKLM> <key> <value> <text>
+//   zm_ui_probe ini-set <file> <section> <key> <text>  a profile entry, as a settings panel writes
+//   zm_ui_probe preview <screen saver> <stop file>  stands in for the Display settings: shows the
+//                                           screen saver's preview in a window of its own until
+//                                           the stop file appears, then closes and waits for it
 //   zm_ui_probe first-page <ms> <program>   starts the program, prints the milliseconds until its
 //                                           Welcome page shows, then ends it (bench/run)
 #include <windows.h>
@@ -305,6 +310,22 @@ int RegGet(int argc, char** argv) {
     std::printf("<no value>\n");
     return 3;
   }
+  if (type == REG_MULTI_SZ) {
+    // The pending-rename list holds pairs, the second empty for a deletion: the strings are
+    // printed in pairs, "from>to", the pairs joined by '|'.
+    std::vector<std::string> items;
+    for (DWORD at = 0; at < size;) {
+      items.emplace_back(data + at);
+      at += static_cast<DWORD>(items.back().size()) + 1;
+    }
+    while (!items.empty() && items.back().empty()) items.pop_back();
+    if (items.size() % 2 != 0) items.emplace_back();
+    std::string joined;
+    for (std::size_t i = 0; i < items.size(); i += 2)
+      joined += (i > 0 ? "|" : "") + items[i] + ">" + items[i + 1];
+    std::printf("%s\n", joined.c_str());
+    return 0;
+  }
   if (type != REG_SZ) {
     std::printf("<type %lu>\n", static_cast<unsigned long>(type));
     return 4;
@@ -322,6 +343,53 @@ int RegSet(int argc, char** argv) {
                                static_cast<DWORD>(std::strlen(argv[5]) + 1));
   RegCloseKey(key);
   return result == ERROR_SUCCESS ? 0 : 3;
+}
+
+int IniSet(int argc, char** argv) {
+  if (argc < 6) return 64;
+  if (!WritePrivateProfileStringA(argv[3], argv[4], argv[5], argv[2])) return 3;
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, argv[2]);
+  return 0;
+}
+
+LRESULT CALLBACK PreviewHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The Display settings run the screen saver with "/p <window>" inside their preview monitor; the
+// preview ends once that window is gone.
+int Preview(int argc, char** argv) {
+  if (argc < 4) return 64;
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = PreviewHostProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "ZmPreviewHost";
+  RegisterClassA(&windowClass);
+  HWND host = CreateWindowA("ZmPreviewHost", "Display Properties", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                            600, 400, 200, 150, nullptr, nullptr, windowClass.hInstance, nullptr);
+  if (host == nullptr) return 3;
+  std::string commandLine =
+      std::string("\"") + argv[2] + "\" /p " + std::to_string(reinterpret_cast<UINT_PTR>(host));
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process;
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    std::printf("cannot start %s (error %lu)\n", argv[2], GetLastError());
+    return 3;
+  }
+  CloseHandle(process.hThread);
+  std::printf("preview started\n");
+  std::fflush(stdout);
+  while (GetFileAttributesA(argv[3]) == INVALID_FILE_ATTRIBUTES) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    Sleep(50);
+  }
+  DestroyWindow(host);
+  DWORD waited = WaitForSingleObject(process.hProcess, Patience(10000));
+  CloseHandle(process.hProcess);
+  return waited == WAIT_OBJECT_0 ? 0 : 4;
 }
 
 int ShortPath(int argc, char** argv) {
@@ -349,6 +417,8 @@ int main(int argc, char** argv) {
   if (command == "shortpath") return ShortPath(argc, argv);
   if (command == "reg-get") return RegGet(argc, argv);
   if (command == "reg-set") return RegSet(argc, argv);
+  if (command == "ini-set") return IniSet(argc, argv);
+  if (command == "preview") return Preview(argc, argv);
   if (command == "first-page") return FirstPage(argc, argv);
   std::fprintf(stderr, "zm_ui_probe: unknown command %s\n", command.c_str());
   return 64;

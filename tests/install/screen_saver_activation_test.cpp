@@ -79,6 +79,19 @@ TEST_CASE_FIXTURE(ActivationFixture, "the previous setting is backed up only whe
       {"a setting of 2048 characters", longest.c_str(), nullptr, longest},
       // Longer than any setting the engine accepts: no backup rather than a cut one.
       {"a setting of 2049 characters", tooLong.c_str(), nullptr, MissingText},
+      // Our own file under another of its names is no choice of the user's: the backup of the
+      // first installation stays.
+      {"our long path", "C:\\WINDOWS\\Zembrino's Screen Saver.scr", FirstBackup, FirstBackup},
+      {"our short name in another directory form", "C:\\PROGRA~1\\..\\WINDOWS\\zembri~1.scr",
+       FirstBackup, FirstBackup},
+      {"our long path in quotes", "\"c:\\windows\\ZEMBRINO'S SCREEN SAVER.SCR\"", nullptr,
+       MissingText},
+      {"the name of earlier versions", "C:\\WINDOWS\\Zembrino's Screensaver.scr", FirstBackup,
+       FirstBackup},
+      {"another short name beside ours", "C:\\WINDOWS\\ZEMBRI~2.SCR", FirstBackup,
+       "C:\\WINDOWS\\ZEMBRI~2.SCR"},
+      {"a name that only begins like ours", "C:\\WINDOWS\\Zembrino's Screen Saver.scr.old",
+       FirstBackup, "C:\\WINDOWS\\Zembrino's Screen Saver.scr.old"},
   };
   for (bool nt : {true, false}) {
     for (const Case& c : cases) {

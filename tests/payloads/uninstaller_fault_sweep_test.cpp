@@ -124,17 +124,40 @@ int Run(const char* arguments, bool answerYes = true) {
   return uninstall::RunUninstaller(arguments);
 }
 
-// As a running screen saver holds its file: without delete sharing.
-void HoldInUse(const std::string& path) {
-  HANDLE running = sys::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-  REQUIRE(running != INVALID_HANDLE_VALUE);
+constexpr char ScreenSaverBytes[] = "MZ the screen saver";
+constexpr char UninstallerBytes[] = "MZ the uninstaller";
+
+// The 95/98 family holds a running program's file so that it can be neither deleted nor
+// renamed; the handle goes when the user closes the Display settings.
+HANDLE heldFile = INVALID_HANDLE_VALUE;
+
+// The NT family refuses to delete a running program's file but renames it.
+void HoldInUse(const Installed& installed) {
+  if (installed.family == Family::NT) {
+    sys::hooks::FailWhen("DeleteFileA", installed.screenSaver, ERROR_ACCESS_DENIED);
+    return;
+  }
+  heldFile = sys::CreateFileA(installed.screenSaver.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  REQUIRE(heldFile != INVALID_HANDLE_VALUE);
+}
+
+void CloseDisplaySettings() {
+  if (heldFile != INVALID_HANDLE_VALUE) sys::CloseHandle(heldFile);
+  heldFile = INVALID_HANDLE_VALUE;
+}
+
+// On the 95/98 family a file in use stays, and so does everything a second run needs.
+bool KeepsFileInUse(const Installed& installed) {
+  return installed.family == Family::Win9x &&
+         (installed.start == Start::InUse || installed.start == Start::OthersInWininit);
 }
 
 // The state the installer leaves (its directory, both files, the backup of the previous
 // setting, our short path as the setting, the uninstall entry), with the others' things around
 // it that must survive, and then what the starting state adds.
 Installed Stage(Family family, Start start) {
+  heldFile = INVALID_HANDLE_VALUE;
   sys::host::Reset();
   sys::host::SetFamily(family);
   sys::hooks::Reset();
@@ -144,8 +167,8 @@ Installed Stage(Family family, Start start) {
   installed.directory = family == Family::NT ? "C:\\WINDOWS\\" : "C:\\WINDOWS\\system\\";
   installed.screenSaver = installed.directory + ScreenSaverFileName;
   installed.uninstaller = installed.directory + UninstallerFileName;
-  WriteFileBytes(installed.screenSaver, "MZ the screen saver");
-  WriteFileBytes(installed.uninstaller, "MZ the uninstaller");
+  WriteFileBytes(installed.screenSaver, ScreenSaverBytes);
+  WriteFileBytes(installed.uninstaller, UninstallerBytes);
   char shortPath[MAX_PATH];
   REQUIRE(sys::GetShortPathNameA(installed.screenSaver.c_str(), shortPath, MAX_PATH) > 0);
   installed.shortPath = shortPath;
@@ -168,11 +191,9 @@ Installed Stage(Family family, Start start) {
   case Start::Fresh:
     break;
   case Start::InUse:
-    HoldInUse(installed.screenSaver);
     break;
   case Start::OthersInWininit:
-    // In use as well, so that our entry joins theirs.
-    HoldInUse(installed.screenSaver);
+    // In use as well, so that our entry would join theirs.
     WriteFileBytes(Wininit, OthersWininit);
     REQUIRE(sys::MoveFileExA(OthersRestartDeletion, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ==
             (family == Family::NT));
@@ -192,6 +213,7 @@ Installed Stage(Family family, Start start) {
   }
   sys::hooks::Reset();
   TakeMessageBoxes();
+  if (start == Start::InUse || start == Start::OthersInWininit) HoldInUse(installed);
   return installed;
 }
 
@@ -221,7 +243,10 @@ bool IsOurs(const Installed& installed, const std::string& item) {
         std::string("FILE:C:\\WINDOWS\\TEMP\\ZMU"), std::string("FILE:C:\\WINDOWS\\WININIT."),
         Upper(std::string("restart:") + installed.screenSaver),
         Upper(std::string("restart:") + installed.uninstaller),
-        std::string("RESTART:C:\\WINDOWS\\TEMP\\ZMU")}) {
+        std::string("RESTART:C:\\WINDOWS\\TEMP\\ZMU"),
+        // A file in use that went aside to be deleted at the restart.
+        Upper("file:" + installed.directory + "zms"),
+        Upper("restart:" + installed.directory + "zms")}) {
     if (Contains(upper, ours)) return true;
   }
   // The maker's key itself goes once it holds nothing; what is below it stays checked.
@@ -270,17 +295,41 @@ void CheckWininit(const Installed& installed, const std::string& expectedOthers,
   CHECK_MESSAGE(others == expectedOthers, "wininit.ini now reads:\n" << ReadFileBytes(Wininit));
 }
 
+// On the NT family a file of the installation is queued under the name it went aside to, and
+// is told from the other by its bytes.
 bool ScheduledForRestart(const Installed& installed, const std::string& path,
-                         const std::string& shortPath) {
+                         const std::string& shortPath, const char* bytes = nullptr) {
   if (installed.family == Family::NT) {
-    for (const std::string& operation : sys::host::RestartOperations())
+    const std::string aside = Upper(installed.directory + "zms");
+    for (const std::string& operation : sys::host::RestartOperations()) {
       if (EqualsNoCase(operation.c_str(), operation.size(), path.c_str())) return true;
+      if (bytes != nullptr && Upper(operation).rfind(aside, 0) == 0 && FileExists(operation) &&
+          ReadFileBytes(operation) == bytes)
+        return true;
+    }
     return false;
   }
   if (!FileExists(Wininit)) return false;
   for (const std::string& line : Lines(ReadFileBytes(Wininit)))
     if (Upper(line) == Upper("NUL=" + shortPath + "\r\n")) return true;
   return false;
+}
+
+// A restart must never delete what a later installation writes under the usual names.
+void CheckNothingQueuedUnderOurNames(const Installed& installed) {
+  std::vector<std::string> queued = sys::host::RestartOperations();
+  if (FileExists(Wininit)) {
+    for (std::string line : Lines(ReadFileBytes(Wininit))) {
+      while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+      if (Upper(line).rfind("NUL=", 0) == 0) queued.push_back(line.substr(4));
+    }
+  }
+  for (const std::string& path : queued) {
+    for (const std::string& ours : {installed.screenSaver, installed.shortPath,
+                                    installed.uninstaller, installed.uninstallerShortPath}) {
+      CHECK_MESSAGE(Upper(path) != Upper(ours), path << " is to be deleted at the next start");
+    }
+  }
 }
 
 struct Facts {
@@ -294,15 +343,15 @@ Facts Observe(const Installed& installed) {
   Facts facts;
   facts.screenSaverLeft = FileExists(installed.screenSaver);
   facts.screenSaverAtRestart =
-      ScheduledForRestart(installed, installed.screenSaver, installed.shortPath);
+      ScheduledForRestart(installed, installed.screenSaver, installed.shortPath, ScreenSaverBytes);
   // The maker's key counts where it holds nothing of another product.
   facts.keysLeft = RegistryKeyExists(HKEY_CURRENT_USER, ProductKeyPath) ||
                    (installed.start != Start::OthersInWininit &&
                     RegistryKeyExists(HKEY_CURRENT_USER, MakerKeyPath));
   facts.entryLeft = RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath);
   facts.uninstallerLeft = FileExists(installed.uninstaller);
-  facts.uninstallerAtRestart =
-      ScheduledForRestart(installed, installed.uninstaller, installed.uninstallerShortPath);
+  facts.uninstallerAtRestart = ScheduledForRestart(
+      installed, installed.uninstaller, installed.uninstallerShortPath, UninstallerBytes);
   facts.copyStarted = false;
   for (const std::string& started : sys::host::StartedProcesses())
     facts.copyStarted = facts.copyStarted || Contains(started, " /finish ");
@@ -430,6 +479,9 @@ bool SettingStillOurs(Start start) {
   return start == Start::Fresh || start == Start::InUse || start == Start::OthersInWininit;
 }
 bool InUse(Start start) { return start == Start::InUse || start == Start::OthersInWininit; }
+// On the 95/98 family a screen saver in use stops the run before the entry and the uninstaller
+// go: nothing is queued there under our names.
+bool RunsToTheEnd(Family family, Start start) { return family == Family::NT || !InUse(start); }
 
 const Carrier Carriers[] = {
     {"RegSetValueExA", "scrnsave.exe", "the setting put back in the registry",
@@ -437,23 +489,22 @@ const Carrier Carriers[] = {
     {"WritePrivateProfileStringA", "boot|scrnsave.exe", "the setting put back in system.ini",
      [](Family family, Start start) { return family == Family::Win9x && SettingStillOurs(start); }},
     {"DeleteFileA", "Zembrino's Screen Saver.scr", "the screen saver deleted", Always},
-    {"MoveFileExA", "Zembrino's Screen Saver.scr|(null)", "the screen saver deleted at restart",
+    {"MoveFileA", "Zembrino's Screen Saver.scr|", "the screen saver in use renamed aside",
      [](Family family, Start start) { return family == Family::NT && InUse(start); }},
-    {"CreateFileA", "wininit.in$", "the restart deletion written beside wininit.ini",
-     [](Family family, Start start) { return family == Family::Win9x && InUse(start); }},
-    {"MoveFileA", "wininit.in$|", "wininit.ini with the restart deletion put in place",
-     [](Family family, Start start) { return family == Family::Win9x && InUse(start); }},
+    {"MoveFileExA", "|(null)", "the renamed screen saver deleted at restart",
+     [](Family family, Start start) { return family == Family::NT && InUse(start); }},
     {"MoveFileA", "wininit.in~|", "wininit.ini put back after a run cut short",
      [](Family family, Start) { return family == Family::Win9x; }},
     {"RegDeleteKeyA", "Zembrino's Screen Saver\\Backup", "the backup removed", Always},
-    {"RegDeleteKeyA", "Uninstall\\Zembrino's Screen Saver", "the uninstall entry removed", Always},
-    {"CopyFileA", "zmsaveru.exe|", "the uninstaller's copy made", Always},
-    {"CreateProcessA", " /finish ", "the copy that removes the uninstaller started", Always},
+    {"RegDeleteKeyA", "Uninstall\\Zembrino's Screen Saver", "the uninstall entry removed",
+     RunsToTheEnd},
+    {"CopyFileA", "zmsaveru.exe|", "the uninstaller's copy made", RunsToTheEnd},
+    {"CreateProcessA", " /finish ", "the copy that removes the uninstaller started", RunsToTheEnd},
 };
 
 std::vector<TracedCall> TraceSuccessfulRun(Family family, Start start) {
   Installed installed = Stage(family, start);
-  REQUIRE(Run("") == 0);
+  REQUIRE(Run("") == (KeepsFileInUse(installed) ? 1 : 0));
   Trace trace;
   for (const sys::hooks::Call& call : sys::hooks::Calls())
     if (call.name != "MessageBoxA") trace.push_back(call);
@@ -482,6 +533,7 @@ void CheckRun(Family family, Start start, const TracedCall* fault) {
   CHECK_MESSAGE(OthersDiffer(installed, before, TakeSnapshot("C:\\")).empty(),
                 "changed or gone: " << OthersDiffer(installed, before, TakeSnapshot("C:\\")));
   CheckWininit(installed, ExpectedOthersWininit(installed), fault != nullptr);
+  CheckNothingQueuedUnderOurNames(installed);
   if (!ReadsAsNoSetting(family, fault)) CheckSetting(installed, facts);
   CheckReport(code, before, facts);
   // A failed close leaves the handle open in the emulation; the system has no such failure for a
@@ -490,8 +542,17 @@ void CheckRun(Family family, Start start, const TracedCall* fault) {
     CHECK(sys::host::OpenRegistryHandles() == 0);
   if (fault == nullptr || fault->name != "HeapFree") CHECK(sys::host::HeapBlocksInUse() == 0);
 
-  // Without the fault a second run, and the copy it starts, finish the job.
+  // An uninstaller that went aside to be deleted at the restart has finished, and is no longer
+  // there to run again.
+  if (code == 0 && !FileExists(installed.uninstaller)) {
+    CHECK(facts.uninstallerAtRestart);
+    return;
+  }
+
+  // Without the fault, and with the Display settings closed, a second run and the copy it starts
+  // finish the job.
   sys::hooks::Reset();
+  CloseDisplaySettings();
   CHECK(Run("") == 0);
   TakeMessageBoxes();
   const Facts second = Observe(installed);
@@ -502,6 +563,7 @@ void CheckRun(Family family, Start start, const TracedCall* fault) {
   if (!ReadsAsNoSetting(family, fault)) CheckSetting(installed, second);
   RunStartedCopy(installed);
   CheckWininit(installed, ExpectedOthersWininit(installed));
+  CheckNothingQueuedUnderOurNames(installed);
   CHECK(OthersDiffer(installed, before, TakeSnapshot("C:\\")).empty());
 }
 

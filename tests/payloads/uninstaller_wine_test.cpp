@@ -174,22 +174,28 @@ TEST_SUITE("headless") {
     DeleteRegistryTree(HKEY_CURRENT_USER, MakerKeyPath);
   }
 
-  TEST_CASE("a screen saver file in use is deleted at the next restart") {
+  // A restart deletion under the file's own name would also take the file of a later
+  // installation. A file that another program holds so that it can be neither deleted nor renamed
+  // therefore stays, and a second run, once it is free, finishes the job. (A running screen
+  // saver, which the NT family renames, is the life-cycle test's.)
+  TEST_CASE("a screen saver file held by another program stays, and nothing is queued under its "
+            "name") {
     Installation installation = Install(std::string(OtherSaver));
-    std::string shortPath = ShortPath(installation.screenSaver);
     HANDLE inUse = ::CreateFileA(installation.screenSaver.c_str(), GENERIC_READ, 0, nullptr,
                                  OPEN_EXISTING, 0, nullptr);
     REQUIRE(inUse != INVALID_HANDLE_VALUE);
     long code = RunUninstaller(installation);
     ::CloseHandle(inUse);
-    CHECK(code == 0);
+    CHECK(code == 1);
     CHECK(ScreenSaverSetting() == std::string(OtherSaver));
     CHECK(FileExists(installation.screenSaver));
-    CHECK_MESSAGE(IsListed(FilesDeletedAtRestart(), installation.screenSaver),
-                  installation.screenSaver << " is not to be deleted at the next start");
-    CHECK_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, MakerKeyPath));
-    CHECK_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath));
-    CheckUninstallerRemovesItself(installation);
+    CHECK_FALSE(IsListed(FilesDeletedAtRestart(), installation.screenSaver));
+    CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath));
+    CHECK(FileExists(installation.uninstaller));
+
+    CHECK(RunUninstaller(installation) == 0);
+    CHECK(ScreenSaverSetting() == std::string(OtherSaver));
+    CheckEverythingRemoved(installation);
   }
 
   TEST_CASE("a backup that cannot be read stops the uninstallation before anything is removed") {
