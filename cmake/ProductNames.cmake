@@ -1,7 +1,7 @@
 # The product's names, read from the one header that the programs use, so that the build packs
 # the payloads under the names the installer and the uninstaller look for, and the end-to-end
 # cases look where the programs write.
-set(ZM_PRODUCT_NAMES_HEADER ${CMAKE_SOURCE_DIR}/src/foundation/product_names.h)
+set(ZM_PRODUCT_NAMES_HEADER ${CMAKE_SOURCE_DIR}/src/shared/product_names.h)
 set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
              ${ZM_PRODUCT_NAMES_HEADER})
 file(READ ${ZM_PRODUCT_NAMES_HEADER} ZM_PRODUCT_NAMES_TEXT)
@@ -22,7 +22,7 @@ zm_product_name(ZM_UNINSTALLER_NAME UninstallerFileName)
 # zm_product_names_shell(<file> <shell name>=<constant>...): a shell file of read-only
 # variables, for the scripts that inspect an installation.
 function(zm_product_names_shell file)
-  set(content "# Made by the build from src/foundation/product_names.h.\n")
+  set(content "# Made by the build from src/shared/product_names.h.\n")
   foreach(pair ${ARGN})
     string(REPLACE "=" ";" fields "${pair}")
     list(GET fields 0 shell_name)

@@ -1,9 +1,9 @@
 // Tiny text helpers shared by the payload programs. They stay free of the C++ library and of
 // Windows so that the programs remain small and the logic builds natively for the tests. Letter
-// case follows the platform's rule in foundation/ascii_case.h.
+// case follows the platform's rule in shared/ascii_case.h.
 #pragma once
 
-#include "foundation/ascii_case.h"
+#include "shared/ascii_case.h"
 
 namespace payload {
 

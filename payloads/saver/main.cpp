@@ -3,11 +3,11 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include "foundation/platform_family.h"
 #include "saver/command_line.h"
 #include "saver/lock_rules.h"
 #include "saver/password_lock.h"
 #include "saver/scene.h"
+#include "shared/platform_family.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "foundation/path_text.h"
+#include "shared/path_text.h"
 #include "uninstall/restart_list.h"
 #include "uninstall/steps.h"
 

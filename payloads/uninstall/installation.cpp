@@ -1,5 +1,5 @@
-#include "foundation/platform_family.h"
-#include "foundation/product_names.h"
+#include "shared/platform_family.h"
+#include "shared/product_names.h"
 #include "uninstall/steps.h"
 
 namespace uninstall {

@@ -1,5 +1,5 @@
-#include "foundation/product_names.h"
-#include "foundation/registry_tree.h"
+#include "shared/product_names.h"
+#include "shared/registry_tree.h"
 #include "uninstall/steps.h"
 
 namespace uninstall {

@@ -1,6 +1,6 @@
 #include "common/text.h"
-#include "foundation/product_names.h"
-#include "foundation/setting_match.h"
+#include "shared/product_names.h"
+#include "shared/setting_match.h"
 #include "uninstall/steps.h"
 
 namespace uninstall {

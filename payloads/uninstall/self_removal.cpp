@@ -15,8 +15,8 @@
 // open, sharing nothing but reading, from before it is checked until it has started: nobody can
 // write, rename or delete it meanwhile, nor rename the folder that holds it, and whatever was
 // done to it before it was held shows in the check.
-#include "foundation/ascii_case.h"
-#include "foundation/product_names.h"
+#include "shared/ascii_case.h"
+#include "shared/product_names.h"
 #include "uninstall/steps.h"
 
 namespace uninstall {

@@ -1,6 +1,6 @@
 #include "foundation/regkey.h"
 
-#include "foundation/registry_tree.h"
+#include "shared/registry_tree.h"
 
 #include <cstring>
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "foundation/ascii_case.h"
+#include "shared/ascii_case.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 #include "install/installation.h"
 
-#include "foundation/path_text.h"
-#include "foundation/platform_family.h"
-#include "foundation/product_names.h"
 #include "install/launch_from_folder.h"
 #include "install/payload_archive.h"
 #include "install/restore_log.h"
 #include "install/screen_saver_activation.h"
 #include "install/uninstall_registration.h"
+#include "shared/path_text.h"
+#include "shared/platform_family.h"
+#include "shared/product_names.h"
 
 namespace {
 

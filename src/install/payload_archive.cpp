@@ -5,8 +5,8 @@
 #include <zlib.h>
 
 #include "foundation/loaded_resource.h"
-#include "foundation/product_names.h"
 #include "install/product.h"
+#include "shared/product_names.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <cstddef>
 
-#include "foundation/product_names.h"
 #include "foundation/zstring.h"
+#include "shared/product_names.h"
 
 class FileReader;
 

@@ -3,9 +3,9 @@
 #include <optional>
 
 #include "foundation/platform.h"
-#include "foundation/platform_family.h"
 #include "foundation/regkey.h"
-#include "foundation/setting_match.h"
+#include "shared/platform_family.h"
+#include "shared/setting_match.h"
 
 namespace {
 

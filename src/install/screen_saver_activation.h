@@ -2,8 +2,8 @@
 // as a backup value.
 #pragma once
 
-#include "foundation/product_names.h"
 #include "foundation/zstring.h"
+#include "shared/product_names.h"
 
 // screenSaverPath: the short path of the installed screen saver. Shows nothing and reports
 // nothing; registry keys that cannot be opened or created only skip what needs them.

@@ -2,10 +2,10 @@
 
 #include <optional>
 
-#include "foundation/path_text.h"
 #include "foundation/platform.h"
-#include "foundation/product_names.h"
 #include "foundation/regkey.h"
+#include "shared/path_text.h"
+#include "shared/product_names.h"
 
 namespace {
 

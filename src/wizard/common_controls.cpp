@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "foundation/path_text.h"
 #include "foundation/win32/system_library.h"
+#include "shared/path_text.h"
 
 namespace {
 

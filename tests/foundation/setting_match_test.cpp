@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "foundation/setting_match.h"
+#include "shared/setting_match.h"
 
 namespace {
 constexpr char Long[] = "Zembrino's Screen Saver.scr";

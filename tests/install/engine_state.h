@@ -8,7 +8,7 @@
 
 #include "foundation/platform.h"
 #include "foundation/platform_hooks.h"
-#include "foundation/product_names.h"
+#include "shared/product_names.h"
 #include "support/call_trace.h"
 
 inline constexpr char MissingText[] = "(missing)";

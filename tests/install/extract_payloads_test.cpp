@@ -8,7 +8,7 @@
 
 #include "archive_fixture.h"
 #include "foundation/platform_hooks.h"
-#include "foundation/product_names.h"
+#include "shared/product_names.h"
 #include "support/expected_texts.h"
 #include "support/message_boxes.h"
 #include "support/test_machine.h"

@@ -5,15 +5,15 @@
 #include <zlib.h>
 
 #include "SEQUENCE_archive.h"
-#include "foundation/ascii_case.h"
 #include "foundation/platform_hooks.h"
-#include "foundation/product_names.h"
 #include "install/engine_state.h"
 #include "install/installation.h"
 #include "install/payload_archive.h"
 #include "install/restore_log.h"
 #include "install/screen_saver_activation.h"
 #include "install/uninstall_registration.h"
+#include "shared/ascii_case.h"
+#include "shared/product_names.h"
 #include "support/expected_texts.h"
 #include "support/message_boxes.h"
 #include "support/restore_log_writer.h"

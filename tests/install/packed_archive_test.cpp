@@ -9,7 +9,7 @@
 #include <zlib.h>
 
 #include "archive_fixture.h"
-#include "foundation/product_names.h"
+#include "shared/product_names.h"
 #include "support/test_machine.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "foundation/platform_hooks.h"
-#include "foundation/product_names.h"
+#include "shared/product_names.h"
 #include "support/message_boxes.h"
 #include "support/test_machine.h"
 #include "uninstall/uninstaller.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/product_names.h"
+#include "shared/product_names.h"
 #include "support/test_machine.h"
 #include "wine_session.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "foundation/platform_hooks.h"
-#include "foundation/product_names.h"
+#include "shared/product_names.h"
 #include "support/test_machine.h"
 #include "uninstall/steps.h"
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "foundation/product_names.h"
+#include "shared/product_names.h"
 #include "support/message_boxes.h"
 #include "support/test_machine.h"
 #include "uninstall/uninstaller.h"

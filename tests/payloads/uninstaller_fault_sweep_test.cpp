@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "foundation/ascii_case.h"
 #include "foundation/platform_hooks.h"
-#include "foundation/product_names.h"
+#include "shared/ascii_case.h"
+#include "shared/product_names.h"
 #include "support/call_trace.h"
 #include "support/machine_snapshot.h"
 #include "support/message_boxes.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "foundation/platform.h"
-#include "foundation/product_names.h"
+#include "shared/product_names.h"
 #include "support/test_machine.h"
 #include "wine_session.h"
 

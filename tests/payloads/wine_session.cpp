@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
-#include "foundation/platform_family.h"
-#include "foundation/product_names.h"
+#include "shared/platform_family.h"
+#include "shared/product_names.h"
 #include "support/test_machine.h"
 #include "support/time_factor.h"
 

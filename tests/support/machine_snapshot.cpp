@@ -6,8 +6,8 @@
 #include <functional>
 #include <sstream>
 
-#include "foundation/ascii_case.h"
 #include "foundation/host/host_machine.h"
+#include "shared/ascii_case.h"
 #include "support/test_machine.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/platform_family.h"
 #include "foundation/platform_hooks.h"
+#include "shared/platform_family.h"
 #include "support/message_boxes.h"
 
 MachineFixture::MachineFixture() {

@@ -7,7 +7,7 @@
 
 #include "foundation/platform.h"
 // DeleteRegistryTree: the tests clear keys as the programs do.
-#include "foundation/registry_tree.h"
+#include "shared/registry_tree.h"
 
 #ifndef _WIN32
 #include "foundation/host/host_machine.h"

@@ -13,8 +13,8 @@
 #include "foundation/host/open_files.h"
 #include "foundation/host/sandbox.h"
 #include "foundation/host/short_names.h"
-#include "foundation/path_text.h"
 #include "foundation/platform_hooks.h"
+#include "shared/path_text.h"
 
 namespace sys {
 namespace {

@@ -3,13 +3,13 @@
 // launched programs, message boxes).
 #include <cstring>
 
-#include "foundation/ascii_case.h"
 #include "foundation/host/drive_store.h"
 #include "foundation/host/emulation.h"
 #include "foundation/host/sandbox.h"
-#include "foundation/path_text.h"
 #include "foundation/platform_hooks.h"
 #include "foundation/zstring.h"
+#include "shared/ascii_case.h"
+#include "shared/path_text.h"
 
 namespace sys {
 namespace host {

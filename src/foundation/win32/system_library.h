@@ -3,8 +3,8 @@
 // found in the current or the program's folder before the system folder.
 #pragma once
 
-#include "foundation/path_text.h"
 #include "foundation/platform.h"
+#include "shared/path_text.h"
 
 namespace sys {
 

@@ -1,4 +1,4 @@
-#include "foundation/registry_tree.h"
+#include "shared/registry_tree.h"
 
 namespace {
 

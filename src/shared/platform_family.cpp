@@ -1,4 +1,4 @@
-#include "foundation/platform_family.h"
+#include "shared/platform_family.h"
 
 #include "foundation/platform.h"
 

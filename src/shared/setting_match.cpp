@@ -1,7 +1,7 @@
-#include "foundation/setting_match.h"
+#include "shared/setting_match.h"
 
-#include "foundation/ascii_case.h"
-#include "foundation/product_names.h"
+#include "shared/ascii_case.h"
+#include "shared/product_names.h"
 
 namespace {
 
