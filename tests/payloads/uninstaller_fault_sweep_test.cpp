@@ -343,6 +343,11 @@ void CheckNothingQueuedUnderOurNames(const Installed& installed) {
                                     installed.uninstaller, installed.uninstallerShortPath}) {
       CHECK_MESSAGE(Upper(path) != Upper(ours), path << " is to be deleted at the next start");
     }
+    // A read-only file refuses its deletion at the restart as it does now.
+    const DWORD attributes = sys::GetFileAttributesA(path.c_str());
+    CHECK_MESSAGE(
+        (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0),
+        path << " is read-only and would stay at the next start");
   }
 }
 
