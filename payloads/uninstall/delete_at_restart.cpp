@@ -132,6 +132,12 @@ bool DeleteNow(const char* path) {
 // the uninstaller again.
 bool DeleteAsideAtRestart(const char* path, bool nt) {
   if (!nt) return false;
+  // The restart would refuse a read-only file as the deletion now does: one that stays
+  // read-only is not queued, so that no deletion is promised that cannot happen.
+  sys::SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+  const DWORD attributes = sys::GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+    return false;
   char folder[MAX_PATH], aside[MAX_PATH];
   sys::lstrcpyA(folder, path);
   int end = 0;

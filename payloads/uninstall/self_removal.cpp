@@ -116,6 +116,9 @@ bool StartSelfRemoval(const char* ownPath) {
     RemoveCopy(copy, folder);
     return false;
   }
+  // A copy takes its original's attributes; a read-only copy could be deleted neither here nor
+  // at the restart.
+  sys::SetFileAttributesA(copy, FILE_ATTRIBUTE_NORMAL);
   HANDLE held =
       sys::CreateFileA(copy, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (held == INVALID_HANDLE_VALUE) {

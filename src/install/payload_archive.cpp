@@ -21,6 +21,31 @@ std::uint32_t AddToAdler(std::uint32_t sum, const BYTE* bytes, DWORD count) {
   return static_cast<std::uint32_t>(adler32(sum, bytes, count));
 }
 
+// Files copied from a CD keep their read-only attribute on the 95/98 family, and so may an
+// earlier version's files here. They are ours to replace: when the platform refuses one and it
+// is read-only, its attributes are cleared and the call is made once more. A refusal for any
+// other reason (a running program's file, say) is left as it is.
+bool ClearedAfterRefusal(LPCSTR path) {
+  if (sys::GetLastError() != ERROR_ACCESS_DENIED) return false;
+  const DWORD attributes = sys::GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+         sys::SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+}
+
+HANDLE CreateOwnFile(LPCSTR path) {
+  HANDLE file = sys::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE && ClearedAfterRefusal(path)) {
+    file = sys::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  }
+  return file;
+}
+
+void DeleteOwnFile(LPCSTR path) {
+  if (!sys::DeleteFileA(path) && ClearedAfterRefusal(path)) sys::DeleteFileA(path);
+}
+
 } // namespace
 
 bool LoadArchiveResource(HINSTANCE instance, LPCSTR name, std::uint32_t expectedAdler,
@@ -46,7 +71,7 @@ bool LoadArchiveResource(HINSTANCE instance, LPCSTR name, std::uint32_t expected
 bool ExtractPayloads(const ZString& installDir, HWND owner, HINSTANCE instance,
                      const PayloadEntry* table) {
   // A file left by an earlier version may or may not be there; either way is fine.
-  sys::DeleteFileA(installDir.Concat(OlderScreenSaverFileName).CStr());
+  DeleteOwnFile(installDir.Concat(OlderScreenSaverFileName).CStr());
 
   for (const PayloadEntry* entry = table; entry->ResourceName[0] != '\0'; ++entry) {
     HGLOBAL handle = nullptr;
@@ -76,8 +101,7 @@ bool ExtractPayload(const BYTE* stored, DWORD storedSize, const ZString& targetP
   // file as it was instead of truncated.
   std::unique_ptr<BYTE[]> buffer(new BYTE[OutputBufferSize]);
 
-  HANDLE file = sys::CreateFileA(targetPath.CStr(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateOwnFile(targetPath.CStr());
   if (file == INVALID_HANDLE_VALUE) return false;
 
   // Zeroed: null allocators select zlib's own, and should inflateInit fail, the null state

@@ -10,6 +10,7 @@
 #include "foundation/platform_hooks.h"
 #include "shared/product_names.h"
 #include "support/expected_texts.h"
+#include "support/known_wine_deviation.h"
 #include "support/message_boxes.h"
 #include "support/test_machine.h"
 
@@ -49,6 +50,62 @@ TEST_CASE("ExtractPayloads writes every payload after deleting the old screen sa
   CHECK_FALSE(FileExists(dir + OldScreenSaver));
   CheckExtracted(dir + ScreenSaverFileName, "screensaver.bin");
   CheckExtracted(dir + UninstallerFileName, "uninstaller.bin");
+  CheckNothingLeftLoaded();
+}
+
+// Files copied from a CD keep the read-only attribute on the 95/98 family; an earlier version
+// copied that way is replaced all the same.
+TEST_CASE("ExtractPayloads replaces an earlier version's read-only files") {
+  MachineFixture machine;
+  HINSTANCE instance = ArchiveModule();
+  const std::string dir = NewScratchDirectory();
+  for (const char* name : {OldScreenSaver, ScreenSaverFileName, UninstallerFileName}) {
+    WriteFileBytes(dir + name, "from the CD");
+    REQUIRE(sys::SetFileAttributesA((dir + name).c_str(), FILE_ATTRIBUTE_READONLY));
+  }
+  if (known_wine_deviation::UnderWineAsSuperuser()) {
+    // There the platform writes the files anyway, and the installer has nothing to clear.
+    HANDLE probe = sys::CreateFileA((dir + ScreenSaverFileName).c_str(), GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    KNOWN_WINE_DEVIATION_CHECK_EQ(
+        probe == INVALID_HANDLE_VALUE, true,
+        "Windows refuses to write a read-only file (documented meaning of "
+        "FILE_ATTRIBUTE_READONLY); Wine refuses through the host's permission bits, which the "
+        "superuser passes");
+    if (probe != INVALID_HANDLE_VALUE) sys::CloseHandle(probe);
+    for (const char* name : {OldScreenSaver, ScreenSaverFileName, UninstallerFileName})
+      sys::SetFileAttributesA((dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+    return;
+  }
+  bool clearingFails = false;
+  SUBCASE("the attributes can be cleared") {}
+  SUBCASE("the attributes cannot be cleared") { clearingFails = true; }
+  if (clearingFails) sys::hooks::FailWhen("SetFileAttributesA", "", ERROR_ACCESS_DENIED);
+
+  const bool done = ExtractPayloads(ZString(dir.c_str()), Owner, instance, FixturePayloadTable);
+
+  const std::vector<RecordedBox> boxes = TakeMessageBoxes();
+  if (!clearingFails) {
+    CHECK(done);
+    CHECK(boxes.empty());
+    CHECK_FALSE(FileExists(dir + OldScreenSaver));
+    for (const char* name : {ScreenSaverFileName, UninstallerFileName}) {
+      CAPTURE(name);
+      CHECK((sys::GetFileAttributesA((dir + name).c_str()) & FILE_ATTRIBUTE_READONLY) == 0);
+    }
+    CheckExtracted(dir + ScreenSaverFileName, "screensaver.bin");
+    CheckExtracted(dir + UninstallerFileName, "uninstaller.bin");
+  } else {
+    // The file that could not be written is named, and nothing is lost.
+    CHECK_FALSE(done);
+    REQUIRE(boxes.size() == 1);
+    CHECK(boxes[0].text == "Fatal error: could not copy " + dir + ScreenSaverFileName + ".");
+    CHECK(ReadFileBytes(dir + ScreenSaverFileName) == "from the CD");
+    CHECK(ReadFileBytes(dir + OldScreenSaver) == "from the CD");
+    sys::hooks::ClearFaults();
+    for (const char* name : {OldScreenSaver, ScreenSaverFileName, UninstallerFileName})
+      sys::SetFileAttributesA((dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
   CheckNothingLeftLoaded();
 }
 

@@ -15,6 +15,7 @@
 #include "shared/ascii_case.h"
 #include "shared/product_names.h"
 #include "support/expected_texts.h"
+#include "support/known_wine_deviation.h"
 #include "support/message_boxes.h"
 #include "support/restore_log_writer.h"
 #include "support/test_machine.h"
@@ -272,6 +273,48 @@ TEST_SUITE("whole installation") {
     CHECK(Installed(dir, ScreenSaverEntry()));
     CHECK(UninstallValue("DisplayName") == "Zembrino's Screen Saver");
     CHECK(LaunchAttempts(trace, nt) == 1);
+  }
+
+  // Files copied from a CD keep the read-only attribute on the 95/98 family: an earlier version
+  // installed by hand that way is replaced like any other.
+  TEST_CASE_FIXTURE(InstallationFixture, "an installation over read-only files of an earlier "
+                                         "version") {
+    const bool nt = ChooseFamily();
+    CAPTURE(nt);
+    const std::string dir = InstallDirectory(nt);
+    const char* const names[] = {OlderScreenSaverName, ScreenSaverFileName, UninstallerFileName};
+    for (const char* name : names) {
+      WriteFileBytes(dir + name, "from the CD");
+      REQUIRE(sys::SetFileAttributesA((dir + name).c_str(), FILE_ATTRIBUTE_READONLY));
+    }
+    if (known_wine_deviation::UnderWineAsSuperuser()) {
+      // There the platform writes the files anyway, and the installer has nothing to clear.
+      HANDLE probe = sys::CreateFileA((dir + ScreenSaverFileName).c_str(), GENERIC_WRITE, 0,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+      KNOWN_WINE_DEVIATION_CHECK_EQ(
+          probe == INVALID_HANDLE_VALUE, true,
+          "Windows refuses to write a read-only file (documented meaning of "
+          "FILE_ATTRIBUTE_READONLY); Wine refuses through the host's permission bits, which the "
+          "superuser passes");
+      if (probe != INVALID_HANDLE_VALUE) sys::CloseHandle(probe);
+      for (const char* name : names)
+        sys::SetFileAttributesA((dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+      return;
+    }
+
+    Install();
+
+    CHECK(TakeMessageBoxes().empty());
+    CHECK_FALSE(FileExists(dir + OlderScreenSaverName));
+    CHECK(Installed(dir, ScreenSaverEntry()));
+    CHECK(Installed(dir, UninstallerEntry()));
+    for (const char* name : {ScreenSaverFileName, UninstallerFileName}) {
+      CAPTURE(name);
+      CHECK((sys::GetFileAttributesA((dir + name).c_str()) & FILE_ATTRIBUTE_READONLY) == 0);
+    }
+    CHECK(Setting(nt) == ShortPath(dir + ScreenSaverFileName));
+    for (const char* name : names)
+      sys::SetFileAttributesA((dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
   }
 
 } // TEST_SUITE

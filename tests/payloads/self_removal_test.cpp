@@ -101,6 +101,29 @@ TEST_CASE("the uninstaller's copy is held so that nobody can write, rename or de
   CHECK(sys::host::OpenFileHandles() == 0);
 }
 
+// A copy takes its original's attributes, and a read-only file can be deleted neither at once
+// nor at the restart: the copy of a read-only uninstaller must not be left behind.
+TEST_CASE("the copy of a read-only uninstaller can be removed") {
+  for (bool starts : {true, false}) {
+    CAPTURE(starts);
+    Stage();
+    REQUIRE(sys::SetFileAttributesA(Uninstaller, FILE_ATTRIBUTE_READONLY));
+    if (!starts) sys::hooks::FailWhen("CreateProcessA", "");
+    CHECK(uninstall::StartSelfRemoval(Uninstaller) == starts);
+    std::string copy;
+    for (const sys::hooks::Call& call : sys::hooks::Calls())
+      if (call.name == "CopyFileA") copy = call.detail.substr(call.detail.find('|') + 1);
+    REQUIRE_FALSE(copy.empty());
+    if (starts) {
+      CHECK((sys::GetFileAttributesA(copy.c_str()) & FILE_ATTRIBUTE_READONLY) == 0);
+    } else {
+      CHECK_FALSE(FileExists(copy));
+      const std::string folder = copy.substr(0, copy.rfind('\\'));
+      CHECK(sys::GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES);
+    }
+  }
+}
+
 TEST_CASE("a copy that is not the uninstaller is never started") {
   const struct {
     const char* moment;

@@ -63,7 +63,14 @@ constexpr char KeysKept[] = "Its settings could not be removed from the registry
 constexpr char EntryKept[] = "Its entry in the list of installed programs could not be removed";
 constexpr char UninstallerKept[] = "The uninstaller could not remove itself";
 
-enum class Start { Fresh, InUse, OthersInWininit, UserChangedSetting, AfterInterruptedRun };
+enum class Start {
+  Fresh,
+  InUse,
+  OthersInWininit,
+  UserChangedSetting,
+  AfterInterruptedRun,
+  ReadOnlyFiles
+};
 
 const char* Describe(Start start) {
   switch (start) {
@@ -77,6 +84,8 @@ const char* Describe(Start start) {
     return "a setting the user has changed since";
   case Start::AfterInterruptedRun:
     return "a second run after an interrupted one";
+  case Start::ReadOnlyFiles:
+    return "both files made read-only since";
   }
   return "";
 }
@@ -210,6 +219,11 @@ Installed Stage(Family family, Start start) {
     // On the 95/98 family it had also been cut short between the two renames of wininit.ini.
     if (family == Family::Win9x) WriteFileBytes(WininitAside, OthersWininit);
     break;
+  case Start::ReadOnlyFiles:
+    // As a copy from a CD, or a backup put back, leaves them.
+    REQUIRE(sys::SetFileAttributesA(installed.screenSaver.c_str(), FILE_ATTRIBUTE_READONLY));
+    REQUIRE(sys::SetFileAttributesA(installed.uninstaller.c_str(), FILE_ATTRIBUTE_READONLY));
+    break;
   }
   sys::hooks::Reset();
   TakeMessageBoxes();
@@ -329,6 +343,11 @@ void CheckNothingQueuedUnderOurNames(const Installed& installed) {
                                     installed.uninstaller, installed.uninstallerShortPath}) {
       CHECK_MESSAGE(Upper(path) != Upper(ours), path << " is to be deleted at the next start");
     }
+    // A read-only file refuses its deletion at the restart as it does now.
+    const DWORD attributes = sys::GetFileAttributesA(path.c_str());
+    CHECK_MESSAGE(
+        (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0),
+        path << " is read-only and would stay at the next start");
   }
 }
 
@@ -476,7 +495,8 @@ struct Carrier {
 
 bool Always(Family, Start) { return true; }
 bool SettingStillOurs(Start start) {
-  return start == Start::Fresh || start == Start::InUse || start == Start::OthersInWininit;
+  return start == Start::Fresh || start == Start::InUse || start == Start::OthersInWininit ||
+         start == Start::ReadOnlyFiles;
 }
 bool InUse(Start start) { return start == Start::InUse || start == Start::OthersInWininit; }
 // On the 95/98 family a screen saver in use stops the run before the entry and the uninstaller
@@ -571,8 +591,9 @@ void CheckRun(Family family, Start start, const TracedCall* fault) {
 
 TEST_CASE("the uninstallation survives every single failure of a platform call") {
   for (Family family : {Family::NT, Family::Win9x}) {
-    for (Start start : {Start::Fresh, Start::InUse, Start::OthersInWininit,
-                        Start::UserChangedSetting, Start::AfterInterruptedRun}) {
+    for (Start start :
+         {Start::Fresh, Start::InUse, Start::OthersInWininit, Start::UserChangedSetting,
+          Start::AfterInterruptedRun, Start::ReadOnlyFiles}) {
       const std::string familyName = family == Family::NT ? "NT" : "95/98";
       const std::string state = Describe(start);
       INFO(familyName << " family, " << state);

@@ -1,6 +1,7 @@
 #include "support/known_wine_deviation.h"
 
 #include <cstdio>
+#include <cstring>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -15,6 +16,21 @@ bool UnderWine() {
     return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
   }();
   return wine;
+#else
+  return false;
+#endif
+}
+
+bool UnderWineAsSuperuser() {
+#ifdef _WIN32
+  static const bool superuser = [] {
+    if (!UnderWine()) return false;
+    // Wine names the user after the host's account.
+    char name[64];
+    DWORD size = sizeof name;
+    return ::GetUserNameA(name, &size) && std::strcmp(name, "root") == 0;
+  }();
+  return superuser;
 #else
   return false;
 #endif

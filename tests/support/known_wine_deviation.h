@@ -17,6 +17,11 @@ namespace known_wine_deviation {
 // and on Windows itself.
 bool UnderWine();
 
+// True under Wine run by the host's superuser. Wine refuses to write a read-only file through
+// the host's permission bits, which the superuser passes: there, and only there, a read-only file
+// is written and replaced as if it were not read-only.
+bool UnderWineAsSuperuser();
+
 // Text in quotes, with line ends, NULs and other control characters spelt out, so that texts
 // that differ in blank lines alone read differently.
 std::string Quoted(std::string_view text);

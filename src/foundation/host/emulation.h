@@ -37,9 +37,6 @@
 #ifndef GENERIC_ALL
 #define GENERIC_ALL 0x10000000u
 #endif
-#ifndef FILE_ATTRIBUTE_ARCHIVE
-#define FILE_ATTRIBUTE_ARCHIVE 0x00000020
-#endif
 
 namespace sys::host::detail {
 

@@ -72,11 +72,12 @@ BOOL DeleteFileA(LPCSTR path) {
     return host::detail::FailWith(ErrorFromHost(errno, hostPath), FALSE);
   if (S_ISDIR(info.st_mode)) return host::detail::FailWith(ERROR_ACCESS_DENIED, FALSE);
   if (trailingSeparator) return host::detail::FailWith(ERROR_INVALID_NAME, FALSE);
+  if (IsReadOnly(info)) return host::detail::FailWith(ERROR_ACCESS_DENIED, FALSE);
   if (HeldWithoutDeleteSharing(IdentityOf(info)))
     return host::detail::FailWith(ERROR_SHARING_VIOLATION, FALSE);
   if (store::Unlink(hostPath) != 0)
     return host::detail::FailWith(ErrorFromHost(errno, hostPath), FALSE);
-  State().creationTimes.erase(IdentityOf(info));
+  ForgetEntry(IdentityOf(info));
   return TRUE;
 }
 
@@ -90,9 +91,9 @@ DWORD GetFileAttributesA(LPCSTR path) {
   struct stat info;
   if (store::Stat(hostPath, &info) != 0)
     return host::detail::FailWith(ErrorFromHost(errno, hostPath), INVALID_FILE_ATTRIBUTES);
-  if (S_ISDIR(info.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
-  if (trailingSeparator) return host::detail::FailWith(ERROR_INVALID_NAME, INVALID_FILE_ATTRIBUTES);
-  return FILE_ATTRIBUTE_ARCHIVE; // what a file written since the last backup carries
+  if (trailingSeparator && !S_ISDIR(info.st_mode))
+    return host::detail::FailWith(ERROR_INVALID_NAME, INVALID_FILE_ATTRIBUTES);
+  return ReportedAttributes(info);
 }
 
 BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security) {
@@ -127,11 +128,11 @@ BOOL RemoveDirectoryA(LPCSTR path) {
   if (!S_ISDIR(info.st_mode)) return host::detail::FailWith(ERROR_DIRECTORY, FALSE);
   if (store::Rmdir(hostPath) != 0)
     return host::detail::FailWith(ErrorFromHost(errno, hostPath), FALSE);
+  ForgetEntry(IdentityOf(info));
   return TRUE;
 }
 
 BOOL SetFileAttributesA(LPCSTR path, DWORD attributes) {
-  static_cast<void>(attributes); // the emulated files carry no attributes of their own
   DWORD error = 0;
   ZM_TRACED(SetFileAttributesA, path, attributes);
   std::string hostPath;
@@ -143,6 +144,8 @@ BOOL SetFileAttributesA(LPCSTR path, DWORD attributes) {
     return host::detail::FailWith(ErrorFromHost(errno, hostPath), FALSE);
   if (trailingSeparator && !S_ISDIR(info.st_mode))
     return host::detail::FailWith(ERROR_INVALID_NAME, FALSE);
+  // FILE_ATTRIBUTE_NORMAL, like every bit that is not kept, sets nothing: it clears the others.
+  KeepAttributes(IdentityOf(info), attributes);
   return TRUE;
 }
 
@@ -165,6 +168,13 @@ BOOL CopyFileA(LPCSTR existingPath, LPCSTR newPath, BOOL failIfExists) {
   bool exists = store::Stat(to, &target) == 0;
   if (exists && failIfExists) return host::detail::FailWith(ERROR_FILE_EXISTS, FALSE);
   if (exists && S_ISDIR(target.st_mode)) return host::detail::FailWith(ERROR_ACCESS_DENIED, FALSE);
+  // A copy onto itself would empty the file before reading it: refused, each family its way.
+  if (exists && IdentityOf(target) == IdentityOf(info))
+    return host::detail::FailWith(host::detail::CurrentFamily() == host::Family::Win9x
+                                      ? ERROR_FILE_EXISTS
+                                      : ERROR_SHARING_VIOLATION,
+                                  FALSE);
+  if (exists && IsReadOnly(target)) return host::detail::FailWith(ERROR_ACCESS_DENIED, FALSE);
   if (exists && SharingConflict(IdentityOf(target), GENERIC_WRITE, 0))
     return host::detail::FailWith(ERROR_SHARING_VIOLATION, FALSE);
   int input = store::Open(from, O_RDONLY | O_CLOEXEC);
@@ -187,6 +197,14 @@ BOOL CopyFileA(LPCSTR existingPath, LPCSTR newPath, BOOL failIfExists) {
       ok = false;
       break;
     }
+  }
+  // The copy keeps the source's attributes and last change, and is marked for the next backup.
+  const timespec times[2] = {{0, UTIME_OMIT}, info.st_mtim};
+  if (ok) ok = store::Futimens(output, times) == 0;
+  struct stat copied;
+  if (store::Fstat(output, &copied) == 0) {
+    if (!exists) State().creationTimes[IdentityOf(copied)] = host::detail::CurrentFileTime();
+    KeepAttributes(IdentityOf(copied), KeptAttributesOf(info) | FILE_ATTRIBUTE_ARCHIVE);
   }
   store::Close(input);
   store::Close(output);

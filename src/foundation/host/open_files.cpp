@@ -54,6 +54,36 @@ bool HeldWithoutDeleteSharing(const FileIdentity& identity) {
   return false;
 }
 
+DWORD KeptAttributesOf(const struct stat& info) {
+  auto kept = State().attributes.find(IdentityOf(info));
+  if (kept != State().attributes.end()) return kept->second;
+  return S_ISDIR(info.st_mode) ? 0 : FILE_ATTRIBUTE_ARCHIVE;
+}
+
+DWORD ReportedAttributes(const struct stat& info) {
+  const DWORD kept = KeptAttributesOf(info);
+  if (S_ISDIR(info.st_mode)) return FILE_ATTRIBUTE_DIRECTORY | kept;
+  return kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL;
+}
+
+bool IsReadOnly(const struct stat& info) {
+  return (KeptAttributesOf(info) & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+void KeepAttributes(const FileIdentity& identity, DWORD attributes) {
+  State().attributes[identity] = attributes & KeptAttributes;
+}
+
+void MarkWritten(const FileIdentity& identity) {
+  auto kept = State().attributes.find(identity);
+  if (kept != State().attributes.end()) kept->second |= FILE_ATTRIBUTE_ARCHIVE;
+}
+
+void ForgetEntry(const FileIdentity& identity) {
+  State().creationTimes.erase(identity);
+  State().attributes.erase(identity);
+}
+
 DWORD ErrorFromHost(int error, const std::string& hostPath) {
   switch (error) {
   case ENOENT:
@@ -126,7 +156,6 @@ int OpenFileHandles() { return static_cast<int>(detail::files::State().handles.s
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
                    DWORD disposition, DWORD flagsAndAttributes, HANDLE templateFile) {
   static_cast<void>(security);
-  static_cast<void>(flagsAndAttributes);
   static_cast<void>(templateFile);
   DWORD error = 0;
   ZM_TRACED(CreateFileA, path, access, shareMode, security, disposition, flagsAndAttributes,
@@ -147,6 +176,10 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIB
     return host::detail::FailWith(host::detail::MissingPathError(hostPath), INVALID_HANDLE_VALUE);
   if (exists && disposition == CREATE_NEW)
     return host::detail::FailWith(ERROR_FILE_EXISTS, INVALID_HANDLE_VALUE);
+  // A read-only file may be read, but neither written nor replaced.
+  if (exists && IsReadOnly(info) &&
+      (Writes(access) || disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING))
+    return host::detail::FailWith(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
   // Sharing is settled before anything happens to the file: a refused open truncates nothing.
   if (exists && SharingConflict(IdentityOf(info), access, shareMode))
     return host::detail::FailWith(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
@@ -160,9 +193,16 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIB
     return host::detail::FailWith(ErrorFromHost(errno, hostPath), INVALID_HANDLE_VALUE);
   store::Fstat(descriptor, &info);
   FileIdentity identity = IdentityOf(info);
+  // A file made or replaced carries the attributes asked for, and is marked for the next backup.
+  const DWORD asked = flagsAndAttributes & KeptAttributes;
   if (!exists) {
     State().creationTimes[identity] = host::detail::CurrentFileTime();
+    KeepAttributes(identity, asked | FILE_ATTRIBUTE_ARCHIVE);
     host::detail::NoteCreatedEntry(hostPath);
+  } else if (disposition == CREATE_ALWAYS) {
+    KeepAttributes(identity, KeptAttributesOf(info) | asked | FILE_ATTRIBUTE_ARCHIVE);
+  } else if (truncate) {
+    MarkWritten(identity);
   }
 
   std::uintptr_t value = host::detail::NextHandleValue();
@@ -192,6 +232,7 @@ BOOL WriteFile(HANDLE file, LPCVOID data, DWORD count, LPDWORD written, LPOVERLA
     done += static_cast<DWORD>(step);
   }
   if (written) *written = done;
+  if (done > 0) MarkWritten(open->identity);
   return TRUE;
 }
 

@@ -140,6 +140,11 @@ BOOL DeleteFileA(LPCSTR path) {
   return ::DeleteFileA(path);
 }
 
+BOOL SetFileAttributesA(LPCSTR path, DWORD attributes) {
+  ZM_TRACED(SetFileAttributesA, path, attributes);
+  return ::SetFileAttributesA(path, attributes);
+}
+
 DWORD GetFileAttributesA(LPCSTR path) {
   ZM_TRACED(GetFileAttributesA, path);
   return ::GetFileAttributesA(path);

@@ -9,11 +9,6 @@
 
 namespace sys {
 
-BOOL SetFileAttributesA(LPCSTR path, DWORD attributes) {
-  ZM_TRACED(SetFileAttributesA, path, attributes);
-  return ::SetFileAttributesA(path, attributes);
-}
-
 BOOL CopyFileA(LPCSTR existingPath, LPCSTR newPath, BOOL failIfExists) {
   ZM_TRACED(CopyFileA, existingPath, newPath, failIfExists);
   return ::CopyFileA(existingPath, newPath, failIfExists);
