@@ -53,7 +53,13 @@ int LoadedResourceCount();
 
 // What GetModuleFileNameA reports for the running program (at first C:\WINDOWS\PROGRAM.EXE).
 void SetModuleFileName(const std::string& path);
-// The temporary folder GetTempPathA reports: C:\WINDOWS\TEMP\, made on first use.
+
+// The machine's environment, where GetTempPathA finds the temporary folder: TMP, then TEMP, then
+// the Windows directory. A fresh machine has TEMP=C:\WINDOWS\TEMP, a folder that exists from the
+// start, as setup leaves it; GetTempPathA never makes it, so a test can point either variable at
+// a folder that is missing. nullptr removes the variable. Names are matched without regard to
+// case.
+void SetEnvironmentVariable(const std::string& name, const char* value);
 
 // What the machine was asked to do that leaves no other trace.
 std::vector<std::string> LaunchedCommands(); // WinExec command lines
