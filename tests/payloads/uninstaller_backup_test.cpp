@@ -84,19 +84,23 @@ TEST_CASE("a setting that cannot be emptied is removed; only one that stays ours
   struct Case {
     const char* name;
     Family family;
+    const char* backup;
     const char* failingCall; // nullptr: none
     int failures;            // how many of its calls fail, from the first
     const char* setting;     // afterwards; "ours" for our screen saver's short path
     int exitCode;
   };
   const Case cases[] = {
-      {"95/98, emptied", Family::Win9x, nullptr, 0, "", 0},
-      {"95/98, the empty value refused", Family::Win9x, "WritePrivateProfileStringA", 1,
+      {"95/98, emptied", Family::Win9x, "", nullptr, 0, "", 0},
+      {"95/98, the empty value refused", Family::Win9x, "", "WritePrivateProfileStringA", 1,
        "(missing)", 0},
-      {"95/98, the empty value and the deletion refused", Family::Win9x,
+      {"95/98, the empty value and the deletion refused", Family::Win9x, "",
        "WritePrivateProfileStringA", 2, "ours", 1},
-      {"NT, removed", Family::NT, nullptr, 0, NoSetting, 0},
-      {"NT, the removal refused", Family::NT, "RegDeleteValueA", 1, "ours", 1},
+      // The user's earlier screen saver is never given up for no setting.
+      {"95/98, an earlier screen saver refused", Family::Win9x, UsersSaver,
+       "WritePrivateProfileStringA", 1, "ours", 1},
+      {"NT, removed", Family::NT, "", nullptr, 0, NoSetting, 0},
+      {"NT, the removal refused", Family::NT, "", "RegDeleteValueA", 1, "ours", 1},
   };
   for (const Case& c : cases) {
     INFO(c.name);
@@ -112,7 +116,7 @@ TEST_CASE("a setting that cannot be emptied is removed; only one that stays ours
     sys::host::SetModuleFileName(directory + UninstallerFileName);
     char shortPath[MAX_PATH];
     REQUIRE(sys::GetShortPathNameA(screenSaver.c_str(), shortPath, MAX_PATH) > 0);
-    SetRegistryString(HKEY_CURRENT_USER, BackupKeyPath, nullptr, "");
+    SetRegistryString(HKEY_CURRENT_USER, BackupKeyPath, nullptr, c.backup);
     SetSetting(c.family, shortPath);
     // Each armed fault takes the next call in turn.
     for (int i = 0; i < c.failures; ++i) sys::hooks::FailNth(c.failingCall, 1);
