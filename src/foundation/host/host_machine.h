@@ -10,8 +10,9 @@
 namespace sys::host {
 
 // A fresh machine: an empty registry (the predefined roots exist), the NT family, the Windows
-// directory C:\WINDOWS (with its "system" and "system32" subdirectories), no resources, a new empty
-// sandbox folder for the drives, and nothing recorded.
+// directory C:\WINDOWS (with its "system" and "system32" subdirectories and the temporary folder
+// C:\WINDOWS\TEMP, which TEMP names), no resources, a new empty sandbox folder for the drives, and
+// nothing recorded.
 void Reset();
 
 // VersionQueryFails: GetVersionExA fails; everything else behaves as on the NT family.
