@@ -1,6 +1,7 @@
 #include "uninstall/elevation.h"
 
 #include "foundation/platform.h"
+#include "uninstall/steps.h"
 
 namespace uninstall {
 
@@ -28,8 +29,7 @@ bool LacksAdministratorRights() {
 Elevation RunWithAdministratorRights(bool quiet, bool alreadyRestarted, int* exitCode) {
   if (alreadyRestarted || !LacksAdministratorRights()) return Elevation::RunHere;
   char program[MAX_PATH];
-  DWORD length = sys::GetModuleFileNameA(nullptr, program, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return Elevation::RunHere;
+  if (!FindOwnPath(program)) return Elevation::RunHere;
   // The system folder as the new run's current folder, so that nothing is looked for where this
   // one was started.
   char systemFolder[MAX_PATH];

@@ -17,10 +17,20 @@ int FileNameOffset(const char* path) {
 
 } // namespace
 
+bool FindOwnPath(char (&path)[MAX_PATH]) {
+  // A character more than any whole path needs: a cut answer is then MAX_PATH or more on either
+  // family (the NT family returns the buffer's size, the 95/98 family one less), while with a
+  // buffer of MAX_PATH the 95/98 family's cut answer equals that of a path that just fits.
+  char name[MAX_PATH + 1];
+  DWORD length = sys::GetModuleFileNameA(nullptr, name, sizeof name);
+  if (length == 0 || length >= MAX_PATH) return false;
+  sys::lstrcpyA(path, name);
+  return true;
+}
+
 bool FindInstallation(Installation* installation) {
   if (!QueryWindowsNT(&installation->nt)) return false;
-  DWORD length = sys::GetModuleFileNameA(nullptr, installation->uninstaller, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return false;
+  if (!FindOwnPath(installation->uninstaller)) return false;
 
   // The screen saver's name takes the place of this program's.
   int directoryLength = FileNameOffset(installation->uninstaller);
@@ -33,7 +43,7 @@ bool FindInstallation(Installation* installation) {
 
   char shortPath[MAX_PATH];
   installation->screenSaverShortName[0] = '\0';
-  length = sys::GetShortPathNameA(installation->screenSaver, shortPath, MAX_PATH);
+  DWORD length = sys::GetShortPathNameA(installation->screenSaver, shortPath, MAX_PATH);
   if (length != 0 && length < MAX_PATH) {
     sys::lstrcpyA(installation->screenSaverShortName, shortPath + FileNameOffset(shortPath));
   } else if (sys::GetFileAttributesA(installation->screenSaver) != INVALID_FILE_ATTRIBUTES) {

@@ -83,9 +83,13 @@ SettingResult RestoreInSystemIni(const Installation& installation) {
                                 SystemIniFileName);
   if (!IsOurs(current, installation)) return SettingResult::LeftAlone;
   if (!ReadBackup(backup, installation)) return SettingResult::Failed;
-  // An empty value, not a missing key: the 95/98 family keeps the key and reads "" as none.
+  // An empty value, not a missing key: the 95/98 family keeps the key and reads "" as none. It
+  // may refuse to write an empty value, though; a missing key reads as none too, and its
+  // deletion is known to succeed there.
   if (!sys::WritePrivateProfileStringA(BootSection, ScreenSaverValueName, backup,
-                                       SystemIniFileName)) {
+                                       SystemIniFileName) &&
+      (backup[0] != '\0' || !sys::WritePrivateProfileStringA(BootSection, ScreenSaverValueName,
+                                                             nullptr, SystemIniFileName))) {
     return SettingResult::Failed;
   }
   // The 95/98 family caches profile files; this writes the cache out.

@@ -14,6 +14,9 @@ struct Installation {
   char screenSaverShortName[MAX_PATH]; // its 8.3 name; "" when the file is gone
 };
 
+// This program's own path, whole: false when the system cannot say or the path does not fit.
+bool FindOwnPath(char (&path)[MAX_PATH]);
+
 // Fills the paths from this program's own location, and the family. False when any of it
 // cannot be known for sure.
 bool FindInstallation(Installation* installation);

@@ -204,6 +204,17 @@ TEST_SUITE("system") {
     }
   }
 
+  // The record's answers in the cases Wine's 98 prefix cannot show (there the system answers as
+  // the NT family does). The flush (all NULL) is FALSE on both families: no record of Windows'
+  // answer exists, and Wine's own implementation answers FALSE.
+  TEST_CASE_FIXTURE(MachineFixture, "the flush of a profile file changes nothing") {
+    ChooseFamily();
+    REQUIRE(sys::WritePrivateProfileStringA("boot", "scrnsave.exe", "A.SCR", "system.ini"));
+    const std::string before = HostFileBytes("C:\\WINDOWS\\system.ini");
+    CHECK_FALSE(sys::WritePrivateProfileStringA(nullptr, nullptr, nullptr, "system.ini"));
+    CHECK(HostFileBytes("C:\\WINDOWS\\system.ini") == before);
+  }
+
   TEST_CASE_FIXTURE(MachineFixture, "deletions at the restart exist on the NT family alone") {
     CHECK(sys::MoveFileExA("C:\\A.DLL", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
     CHECK(sys::MoveFileExA("C:\\B.DLL", "C:\\C.DLL", MOVEFILE_DELAY_UNTIL_REBOOT));
@@ -290,6 +301,41 @@ TEST_SUITE("system") {
   }
 
 } // TEST_SUITE("system")
+
+TEST_SUITE("temporary folder") {
+
+  // What Wine cannot show: its own environment has other variables (USERPROFILE) to fall back on.
+  TEST_CASE_FIXTURE(MachineFixture,
+                    "TEMP on a fresh machine; without either variable, the Windows directory") {
+    struct Case {
+      const char* name;
+      const char* tmp;
+      const char* temp;
+      const char* windows;
+      std::string expected;
+    };
+    const Case cases[] = {
+        {"a fresh machine", nullptr, "C:\\WINDOWS\\TEMP", "C:\\WINDOWS", "C:\\WINDOWS\\TEMP\\"},
+        {"empty variables count as none", "", "", "C:\\WINDOWS", "C:\\WINDOWS\\"},
+        {"neither variable", nullptr, nullptr, "D:\\WINNT", "D:\\WINNT\\"},
+        {"nor a Windows directory", nullptr, nullptr, nullptr, "C:\\"},
+    };
+    for (const Case& c : cases) {
+      CAPTURE(c.name);
+      sys::host::Reset();
+      sys::host::SetEnvironmentVariable("tmp", c.tmp); // names without regard to case
+      sys::host::SetEnvironmentVariable("Temp", c.temp);
+      sys::host::SetWindowsDirectory(c.windows);
+      char path[MAX_PATH] = "";
+      CHECK(sys::GetTempPathA(MAX_PATH, path) == c.expected.size());
+      CHECK(std::string(path) == c.expected);
+    }
+    // A fresh machine's folder is there before anything asks for it.
+    sys::host::Reset();
+    CHECK(sys::GetFileAttributesA("C:\\WINDOWS\\TEMP") == FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+} // TEST_SUITE("temporary folder")
 
 TEST_SUITE("faults") {
 

@@ -109,6 +109,18 @@ const Leftover Leftovers[] = {
        sys::GetWindowsDirectoryA(buffer, sizeof buffer);
        return std::string(buffer);
      }},
+    {"the temporary folder's variables",
+     [] {
+       sys::host::SetEnvironmentVariable("TMP", "D:\\ELSEWHERE");
+       sys::host::SetEnvironmentVariable("TEMP", nullptr);
+     },
+     [] {
+       char buffer[MAX_PATH] = "";
+       sys::GetTempPathA(sizeof buffer, buffer);
+       return std::string(buffer);
+     }},
+    {"a removed temporary folder", [] { sys::RemoveDirectoryA("C:\\WINDOWS\\TEMP"); },
+     [] { return Number(sys::GetFileAttributesA("C:\\WINDOWS\\TEMP")); }},
     {"the program's name", [] { sys::host::SetModuleFileName("C:\\OTHER.EXE"); },
      [] {
        char buffer[MAX_PATH] = "";

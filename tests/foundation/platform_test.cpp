@@ -52,6 +52,10 @@ HMODULE ResourceModule() {
 #endif
 }
 
+constexpr char AliasDeviation[] =
+    "Windows: not recorded in Wine's conformance tests; rests on the documented numbered alias "
+    "scheme; Wine makes aliases from a hash of the name";
+
 std::string WithoutBlankLines(std::string text) {
   for (std::size_t at; (at = text.find("\r\n\r\n")) != std::string::npos;) text.erase(at, 2);
   return text;
@@ -159,8 +163,13 @@ TEST_SUITE("registry") {
             ERROR_FILE_NOT_FOUND);
       CHECK(sys::RegDeleteValueA(key, "Missing") == ERROR_FILE_NOT_FOUND);
       CHECK(sys::RegSetValueExA(key, "Bad", 0, REG_DWORD, nullptr, 4) == ErrorNoAccess);
-      if (!KNOWN_WINE_DEVIATION_SKIP_CRASH("Wine's RegSetValueExA reads the missing data of a "
-                                           "string type for its terminator and faults"))
+      if (!KNOWN_WINE_DEVIATION_SKIP_CRASH(
+              "Windows: ERROR_NOACCESS, recorded for the wide form in "
+              "dlls/advapi32/tests/registry.c, test_set_value, \"RegSetValueExW(hkey_main, "
+              "NULL, 0, REG_SZ, NULL, 4); ok(ret == ERROR_NOACCESS\" (the narrow form is not "
+              "recorded); "
+              "Wine's RegSetValueExA reads the missing data of a string type for its terminator "
+              "and faults"))
         CHECK(sys::RegSetValueExA(key, "Bad", 0, REG_SZ, nullptr, 4) == ErrorNoAccess);
     }
     sys::RegCloseKey(key);
@@ -175,8 +184,10 @@ TEST_SUITE("registry") {
     const std::vector<std::string> order{"alpha", "Beta", "gamma", "Zeta", "_under"};
     const std::vector<std::string> names = SubkeyNames(list);
     KNOWN_WINE_DEVIATION_CHECK_EQ(names, order,
-                                  "Wine folds names to lower case to order them, which puts '_' "
-                                  "before the letters");
+                                  "Windows: no record in Wine's conformance tests; the order "
+                                  "rests on Windows comparing names in upper case; Wine folds "
+                                  "names to lower case to order them, which puts '_' before the "
+                                  "letters");
 
     // Whatever the order, an index names one key, and a name fits only with its NUL.
     for (DWORD index = 0; index < names.size(); ++index) {
@@ -259,6 +270,8 @@ TEST_SUITE("either family") {
     HKEY child = nullptr;
     REQUIRE(OpenKey(HKEY_CURRENT_USER, TestKey("Tree\\Child"), KEY_ALL_ACCESS, &child) == 0);
 
+    // Not recorded in Wine's conformance tests (they delete the subkeys first): the split rests on
+    // the documentation of RegDeleteKey, and Wine answers so in either prefix.
     if (nt) {
       // A key with subkeys is refused, a leaf goes.
       CHECK(sys::RegDeleteKeyA(HKEY_CURRENT_USER, TestKey("Tree").c_str()) == ERROR_ACCESS_DENIED);
@@ -341,7 +354,218 @@ TEST_SUITE("either family") {
     CHECK(ReadFileBytes(source) == "uninstaller");
   }
 
+  // The answers below are those Wine's conformance tests recorded on real Windows of both
+  // families, where 95/98/ME answers are marked as such.
+
+  TEST_CASE_FIXTURE(MachineFixture, "the version query takes the extended size, and no other") {
+    const bool nt = ChooseFamily();
+    // dlls/kernel32/tests/version.c, test_GetVersionEx: the extended size succeeds
+    // ("ok(ret || broken(ret == 0), /* win95 */"), and 98 is the 95/98 family here.
+    OSVERSIONINFOEXA extended{};
+    extended.dwOSVersionInfoSize = sizeof extended;
+    CHECK(sys::GetVersionExA(reinterpret_cast<LPOSVERSIONINFOA>(&extended)));
+    CHECK(extended.dwPlatformId == (nt ? VER_PLATFORM_WIN32_NT : VER_PLATFORM_WIN32_WINDOWS));
+    // Any other size fails. The NT family says the buffer is too small; the 95/98 family leaves
+    // the last error alone ("GetLastError() == 0xdeadbeef /* Win9x */").
+    for (DWORD size :
+         {DWORD{0}, DWORD{sizeof(OSVERSIONINFOA) / 2}, DWORD{sizeof(OSVERSIONINFOA) * 2}}) {
+      CAPTURE(size);
+      OSVERSIONINFOEXA info{};
+      info.dwOSVersionInfoSize = size;
+      sys::SetLastError(12345);
+      CHECK_FALSE(sys::GetVersionExA(reinterpret_cast<LPOSVERSIONINFOA>(&info)));
+      if (nt) {
+        CHECK(sys::GetLastError() == ERROR_INSUFFICIENT_BUFFER);
+      } else {
+        KNOWN_WINE_DEVIATION_CHECK_EQ(
+            sys::GetLastError(), DWORD{12345},
+            "Windows 95/98: dlls/kernel32/tests/version.c, test_GetVersionEx, "
+            "\"0xdeadbeef /* Win9x */\"; Wine reports "
+            "ERROR_INSUFFICIENT_BUFFER on either family");
+      }
+    }
+  }
+
+  TEST_CASE_FIXTURE(MachineFixture, "a module name cut to the buffer and its length") {
+    const bool nt = ChooseFamily();
+    char whole[MAX_PATH];
+    const DWORD length = sys::GetModuleFileNameA(nullptr, whole, MAX_PATH);
+    REQUIRE(length > 2);
+    REQUIRE(length < MAX_PATH);
+    char cut[MAX_PATH];
+    // dlls/kernel32/tests/module.c, testGetModuleFileName: with half the room, the NT family
+    // returns the buffer's size and the 95/98 family one less
+    // ("len1A / 2 == len2A || len1A / 2 == len2A + 1, /* Win9x */").
+    const DWORD answer = sys::GetModuleFileNameA(nullptr, cut, length / 2);
+    if (nt) {
+      CHECK(answer == length / 2);
+    } else {
+      KNOWN_WINE_DEVIATION_CHECK_EQ(answer, length / 2 - 1,
+                                    "Windows 95/98: dlls/kernel32/tests/module.c, "
+                                    "testGetModuleFileName, \"len2A + 1, /* Win9x */\"; Wine "
+                                    "returns the buffer's size on either family");
+    }
+    CHECK(std::string(cut, length / 2 - 1) == std::string(whole, length / 2 - 1));
+  }
+
+  TEST_CASE_FIXTURE(MachineFixture, "a temporary name in a missing folder fails for every number") {
+    const bool nt = ChooseFamily();
+    const std::string missing = NewScratchDirectory() + "missing";
+    for (UINT unique : {0u, 1u, 2u}) {
+      CAPTURE(unique);
+      char name[MAX_PATH] = "";
+      sys::SetLastError(12345);
+      CHECK(sys::GetTempFileNameA(missing.c_str(), "zmu", unique, name) == 0);
+      // dlls/kernel32/tests/path.c, test_InitPathA, for the numbers 0, 1 and 2:
+      // "GetLastError()==ERROR_DIRECTORY || broken(GetLastError()==ERROR_PATH_NOT_FOUND)/*win98*/".
+      if (nt) {
+        CHECK(sys::GetLastError() == ErrorDirectory);
+      } else {
+        KNOWN_WINE_DEVIATION_CHECK_EQ(sys::GetLastError(), DWORD{ERROR_PATH_NOT_FOUND},
+                                      "Windows 98: dlls/kernel32/tests/path.c, test_InitPathA, "
+                                      "\"broken(GetLastError()==ERROR_PATH_NOT_FOUND)/*win98*/\"; "
+                                      "Wine answers ERROR_DIRECTORY as the NT family");
+      }
+    }
+    CHECK(sys::GetFileAttributesA(missing.c_str()) == INVALID_FILE_ATTRIBUTES);
+  }
+
+  constexpr char EmptyValueDeviation[] =
+      "Windows 95/98: dlls/kernel32/tests/profile.c, test_WritePrivateProfileString, \"empty "
+      "lpString\", \"broken(!ret), /* Win9x and WinME */\"; Wine writes the file on either family";
+
+  TEST_CASE_FIXTURE(MachineFixture, "a profile file that does not exist gets no empty value") {
+    const bool nt = ChooseFamily();
+    const std::string dir = NewScratchDirectory();
+    // dlls/kernel32/tests/profile.c, test_WritePrivateProfileString, "empty lpString": the NT
+    // family writes the file, the 95/98 family answers FALSE and writes none
+    // ("ok(ret == TRUE || broken(!ret), /* Win9x and WinME */" and
+    // "broken(GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)), /* Win9x and WinME */").
+    const std::string empty = dir + "empty.ini";
+    const bool written = sys::WritePrivateProfileStringA("App", "key", "", empty.c_str()) != FALSE;
+    if (nt) {
+      CHECK(written);
+      CHECK(ReadFileBytes(empty) == "[App]\r\nkey=\r\n");
+    } else {
+      KNOWN_WINE_DEVIATION_CHECK_EQ(written, false, EmptyValueDeviation);
+      KNOWN_WINE_DEVIATION_CHECK_EQ(FileExists(empty), false, EmptyValueDeviation);
+    }
+    // Deleting a key of a file that does not exist succeeds on both ("NULL lpString":
+    // "ok(ret == TRUE, ..."). The NT family then leaves an empty file, which the emulation does
+    // not make ("data = \"\"", under todo_wine: Wine makes none either); 95/98 none.
+    const std::string none = dir + "none.ini";
+    CHECK(sys::WritePrivateProfileStringA("App", "key", nullptr, none.c_str()));
+    if (!nt) CHECK_FALSE(FileExists(none));
+  }
+
+  TEST_CASE_FIXTURE(MachineFixture, "a missing registry value clears the size or the type") {
+    const bool nt = ChooseFamily();
+    HKEY key = CreateKey(HKEY_CURRENT_USER, TestKey("Missing"));
+    DWORD type = 0xdeadbeef, size = 0xdeadbeef;
+    CHECK(sys::RegQueryValueExA(key, "Nonexistent", nullptr, &type, nullptr, &size) ==
+          ERROR_FILE_NOT_FOUND);
+    // dlls/advapi32/tests/registry.c, test_query_value_ex: "The size parameter is left untouched
+    // on Win9x but cleared on NT+"; the type is cleared on 95/98 and random on NT
+    // (the "GetVersion() & 0x80000000" branch).
+    if (nt) {
+      CHECK(size == 0);
+    } else {
+      KNOWN_WINE_DEVIATION_CHECK_EQ(size, DWORD{0xdeadbeef},
+                                    "Windows 95/98: dlls/advapi32/tests/registry.c, "
+                                    "test_query_value_ex, \"left untouched on Win9x\"; Wine clears "
+                                    "the size on either family");
+      CHECK(type == 0);
+    }
+    // With a buffer, the size stays on both ("size shouldn't have been changed").
+    char buffer[10];
+    size = sizeof buffer;
+    CHECK(sys::RegQueryValueExA(key, "Nonexistent", nullptr, &type, reinterpret_cast<BYTE*>(buffer),
+                                &size) == ERROR_FILE_NOT_FOUND);
+    CHECK(size == sizeof buffer);
+    sys::RegCloseKey(key);
+  }
+
 } // TEST_SUITE("either family")
+
+// Where the temporary folder comes from. GetTempPathA takes the TMP variable
+// (dlls/kernel32/tests/path.c, test_GetTempPath, sets TMP and expects its folder with a trailing
+// backslash: "test_GetTempPathA(windir)"); TEMP is taken when TMP is not set, as Windows
+// documents: no record tests it. Neither checks that the folder exists.
+TEST_SUITE("temporary folder") {
+
+  // Sets the variables for one case; under Wine the process's own, put back afterwards.
+  class TemporaryVariables {
+  public:
+    TemporaryVariables() {
+#ifdef _WIN32
+      for (Saved& saved : saved_) {
+        char value[MAX_PATH * 2];
+        const DWORD length = ::GetEnvironmentVariableA(saved.name, value, sizeof value);
+        saved.set = length > 0 && length < sizeof value;
+        if (saved.set) saved.value = value;
+      }
+#endif
+    }
+    ~TemporaryVariables() {
+#ifdef _WIN32
+      for (const Saved& saved : saved_)
+        ::SetEnvironmentVariableA(saved.name, saved.set ? saved.value.c_str() : nullptr);
+#endif
+    }
+    TemporaryVariables(const TemporaryVariables&) = delete;
+    TemporaryVariables& operator=(const TemporaryVariables&) = delete;
+
+    void Set(const char* name, const char* value) {
+#ifdef _WIN32
+      ::SetEnvironmentVariableA(name, value);
+#else
+      sys::host::SetEnvironmentVariable(name, value);
+#endif
+    }
+
+  private:
+    struct Saved {
+      const char* name;
+      bool set;
+      std::string value;
+    };
+    Saved saved_[2] = {{"TMP", false, {}}, {"TEMP", false, {}}};
+  };
+
+  std::string TemporaryPath() {
+    char path[MAX_PATH] = "";
+    const DWORD length = sys::GetTempPathA(MAX_PATH, path);
+    return length > 0 && length < MAX_PATH ? std::string(path) : "(" + std::to_string(length) + ")";
+  }
+
+  TEST_CASE_FIXTURE(MachineFixture, "TMP first, then TEMP, the folder named as it is") {
+    const std::string first = NewScratchDirectory();
+    const std::string second = NewScratchDirectory();
+    const std::string firstFolder = first.substr(0, first.size() - 1); // without the backslash
+    const std::string missing = second + "missing";
+    struct Case {
+      const char* name;
+      const char* tmp;  // nullptr: not set
+      const char* temp; // nullptr: not set
+      std::string expected;
+    };
+    const Case cases[] = {
+        {"TMP names the folder, backslash added", firstFolder.c_str(), second.c_str(), first},
+        {"TMP already ends in a backslash", first.c_str(), nullptr, first},
+        {"without TMP, TEMP", nullptr, second.c_str(), second},
+        {"a missing folder is named all the same", missing.c_str(), first.c_str(), missing + "\\"},
+    };
+    for (const Case& c : cases) {
+      CAPTURE(c.name);
+      TemporaryVariables variables;
+      variables.Set("TMP", c.tmp);
+      variables.Set("TEMP", c.temp);
+      CHECK(TemporaryPath() == c.expected);
+    }
+    CHECK(sys::GetFileAttributesA(missing.c_str()) == INVALID_FILE_ATTRIBUTES);
+  }
+
+} // TEST_SUITE("temporary folder")
 
 TEST_SUITE("files") {
 
@@ -587,10 +811,8 @@ TEST_SUITE("files") {
     REQUIRE(older.compare(0, shortDir.size(), shortDir) == 0);
     CHECK(IsAlias(newer.substr(shortDir.size()), ".SCR"));
     CHECK(IsAlias(older.substr(shortDir.size()), ".SCR"));
-    KNOWN_WINE_DEVIATION_CHECK_EQ(newer.substr(shortDir.size()), "ZEMBRI~1.SCR",
-                                  "Wine makes aliases from a hash of the name");
-    KNOWN_WINE_DEVIATION_CHECK_EQ(older.substr(shortDir.size()), "ZEMBRI~2.SCR",
-                                  "Wine makes aliases from a hash of the name");
+    KNOWN_WINE_DEVIATION_CHECK_EQ(newer.substr(shortDir.size()), "ZEMBRI~1.SCR", AliasDeviation);
+    KNOWN_WINE_DEVIATION_CHECK_EQ(older.substr(shortDir.size()), "ZEMBRI~2.SCR", AliasDeviation);
     CHECK(newer != older);
     CHECK(ReadFileBytes(newer) == "new");
     CHECK(ReadFileBytes(older) == "old");
@@ -791,8 +1013,12 @@ TEST_SUITE("profile files") {
       if (c.wineDropsBlankLines) {
         // Whatever becomes of the blank lines, every other line is as it should be.
         CHECK(WithoutBlankLines(text) == WithoutBlankLines(c.expected));
-        KNOWN_WINE_DEVIATION_CHECK_EQ(text, c.expected,
-                                      "Wine writes a changed file anew, without its blank lines");
+        KNOWN_WINE_DEVIATION_CHECK_EQ(
+            text, c.expected,
+            "Windows keeps the rest of the file as it was: dlls/kernel32/tests/profile.c, "
+            "test_WritePrivateProfileString, \"NULLs in file before first section. Should be "
+            "preserved in output\" (under todo_wine; blank lines themselves are not recorded); "
+            "Wine writes a changed file anew, without its blank lines");
       } else {
         CHECK(text == c.expected);
       }

@@ -74,6 +74,9 @@ bool HasElevation();
 // The configured Windows directory; false when the machine has none.
 bool WindowsDirectory(std::string* path);
 
+// A variable of the machine's environment; false when it is not set.
+bool EnvironmentVariable(const std::string& name, std::string* value);
+
 // ASCII case rules of the platform's names: characters compare by their upper-case form.
 char Upper(char c);
 std::string UpperCase(const std::string& text);

@@ -10,8 +10,9 @@
 namespace sys::host {
 
 // A fresh machine: an empty registry (the predefined roots exist), the NT family, the Windows
-// directory C:\WINDOWS (with its "system" and "system32" subdirectories), no resources, a new empty
-// sandbox folder for the drives, and nothing recorded.
+// directory C:\WINDOWS (with its "system" and "system32" subdirectories and the temporary folder
+// C:\WINDOWS\TEMP, which TEMP names), no resources, a new empty sandbox folder for the drives, and
+// nothing recorded.
 void Reset();
 
 // VersionQueryFails: GetVersionExA fails; everything else behaves as on the NT family.
@@ -53,7 +54,13 @@ int LoadedResourceCount();
 
 // What GetModuleFileNameA reports for the running program (at first C:\WINDOWS\PROGRAM.EXE).
 void SetModuleFileName(const std::string& path);
-// The temporary folder GetTempPathA reports: C:\WINDOWS\TEMP\, made on first use.
+
+// The machine's environment, where GetTempPathA finds the temporary folder: TMP, then TEMP, then
+// the Windows directory. A fresh machine has TEMP=C:\WINDOWS\TEMP, a folder that exists from the
+// start, as setup leaves it; GetTempPathA never makes it, so a test can point either variable at
+// a folder that is missing. nullptr removes the variable. Names are matched without regard to
+// case.
+void SetEnvironmentVariable(const std::string& name, const char* value);
 
 // What the machine was asked to do that leaves no other trace.
 std::vector<std::string> LaunchedCommands(); // WinExec command lines

@@ -2,6 +2,7 @@
 // last-error value, and the calls that leave no trace but a record (the screen-saving switch,
 // launched programs, message boxes).
 #include <cstring>
+#include <map>
 
 #include "foundation/host/drive_store.h"
 #include "foundation/host/emulation.h"
@@ -16,6 +17,9 @@ namespace host {
 namespace {
 
 constexpr char DefaultWindowsDirectory[] = "C:\\WINDOWS";
+constexpr char DefaultTemporaryFolder[] = "C:\\WINDOWS\\TEMP";
+// VER_NT_WORKSTATION: the product type of an NT-family system that is no server.
+constexpr BYTE WorkstationProduct = 1;
 // WinExec reports success with any value above 31.
 constexpr UINT LaunchSucceeded = 33;
 
@@ -31,6 +35,8 @@ struct MachineState {
   std::string currentDirectory = "C:\\";
   std::vector<std::string> launchFolders;
   std::vector<ParameterCall> parameterCalls;
+  std::map<std::string, std::string, detail::NoCaseLess> environment{
+      {"TEMP", DefaultTemporaryFolder}};
 };
 
 MachineState& State() {
@@ -91,6 +97,14 @@ void SetWindowsDirectory(const char* path) {
   }
 }
 
+void SetEnvironmentVariable(const std::string& name, const char* value) {
+  if (value == nullptr) {
+    State().environment.erase(name);
+  } else {
+    State().environment[name] = value;
+  }
+}
+
 std::vector<std::string> LaunchedCommands() { return State().launched; }
 
 std::vector<std::string> LaunchFolders() { return State().launchFolders; }
@@ -105,6 +119,15 @@ void PrepareDrives() {
   ResetSandbox();
   MakeHostDirectories(State().windowsDirectory + "\\system");
   MakeHostDirectories(State().windowsDirectory + "\\system32");
+  // Setup makes the temporary folder; GetTempPathA only names it.
+  MakeHostDirectories(DefaultTemporaryFolder);
+}
+
+bool EnvironmentVariable(const std::string& name, std::string* value) {
+  auto found = State().environment.find(name);
+  if (found == State().environment.end()) return false;
+  *value = found->second;
+  return true;
 }
 
 std::string Trimmed(const std::string& text, bool (*isBlank)(char)) {
@@ -170,11 +193,15 @@ BOOL GetVersionExA(LPOSVERSIONINFOA info) {
     host::detail::SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  if (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA)) {
-    host::detail::SetError(ERROR_INSUFFICIENT_BUFFER);
+  const host::Family family = host::detail::CurrentFamily();
+  // The extended size is taken by the NT family and by 98 (95 alone refuses it). Any other size
+  // fails; the 95/98 family then leaves the last error as it was.
+  const bool extended = info->dwOSVersionInfoSize == sizeof(OSVERSIONINFOEXA);
+  if (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA) && !extended) {
+    if (family != host::Family::Win9x) host::detail::SetError(ERROR_INSUFFICIENT_BUFFER);
     return FALSE;
   }
-  switch (host::detail::CurrentFamily()) {
+  switch (family) {
   case host::Family::NT:
     info->dwMajorVersion = host::State().ntMajor;
     info->dwMinorVersion = host::State().ntMinor;
@@ -193,6 +220,14 @@ BOOL GetVersionExA(LPOSVERSIONINFOA info) {
     return FALSE;
   }
   std::memset(info->szCSDVersion, 0, sizeof info->szCSDVersion);
+  if (extended) {
+    auto* more = reinterpret_cast<OSVERSIONINFOEXA*>(info);
+    more->wServicePackMajor = 0;
+    more->wServicePackMinor = 0;
+    more->wSuiteMask = 0;
+    more->wProductType = family == host::Family::NT ? host::WorkstationProduct : 0;
+    more->wReserved = 0;
+  }
   return TRUE;
 }
 

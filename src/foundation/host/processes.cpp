@@ -80,11 +80,13 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
   ZM_TRACED(GetModuleFileNameA, module, fileName, size);
   const std::string& name = host::State().moduleFileName;
   if (size == 0) return 0;
-  // Too small: the name is cut to the buffer, NUL included, and the buffer's size returned, as
-  // the NT family does.
+  // Too small: the name is cut to the buffer, NUL included. The NT family returns the buffer's
+  // size and says so in the last error; the 95/98 family returns the length of the cut name, one
+  // less, which a name that just fits also returns.
   if (name.size() >= size) {
     std::memcpy(fileName, name.c_str(), size - 1);
     fileName[size - 1] = '\0';
+    if (host::detail::CurrentFamily() == host::Family::Win9x) return size - 1;
     SetError(ERROR_INSUFFICIENT_BUFFER);
     return size;
   }

@@ -2,6 +2,7 @@
 // with their surrounding blanks trimmed, changes made in place so that every other line of the
 // file (comments, other sections, blank lines) stays as it was. Written with CR LF line ends.
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
@@ -210,6 +211,8 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName) {
   DWORD error = 0;
   ZM_TRACED(WritePrivateProfileStringA, section, key, value, fileName);
+  // Also the flush (all three NULL): there is no cache to write out, and the answer is FALSE,
+  // as in Wine's own implementation, since no record of Windows' answer exists.
   if (section == nullptr) {
     SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -217,6 +220,14 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
   std::string hostPath;
   if (!ProfileHostPath(fileName, &hostPath, &error)) {
     SetError(error);
+    return FALSE;
+  }
+  // The 95/98 family writes no empty value into a file that does not exist yet: FALSE, and no
+  // file. The error it sets is not known.
+  struct stat info;
+  if (host::detail::CurrentFamily() == host::Family::Win9x && key != nullptr && value != nullptr &&
+      value[0] == '\0' && host::detail::store::Stat(hostPath, &info) != 0) {
+    SetError(ERROR_FILE_NOT_FOUND);
     return FALSE;
   }
   std::vector<std::string> lines = ReadLines(hostPath);

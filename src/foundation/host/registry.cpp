@@ -347,7 +347,16 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type
   if (status != ERROR_SUCCESS) return status;
   if (data != nullptr && size == nullptr) return ERROR_INVALID_PARAMETER;
   auto found = open.key->values.find(Name(valueName));
-  if (found == open.key->values.end()) return ERROR_FILE_NOT_FOUND;
+  if (found == open.key->values.end()) {
+    // Asked for the size alone: the NT family clears it, the 95/98 family clears the type and
+    // leaves the size.
+    if (data == nullptr && host::detail::CurrentFamily() == host::Family::Win9x) {
+      if (type) *type = 0;
+    } else if (data == nullptr && size != nullptr) {
+      *size = 0;
+    }
+    return ERROR_FILE_NOT_FOUND;
+  }
   const Value& value = found->second;
   if (type) *type = value.type;
   if (size == nullptr) return ERROR_SUCCESS;

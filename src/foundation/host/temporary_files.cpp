@@ -24,13 +24,16 @@ namespace store = host::detail::store;
 
 } // namespace
 
+// TMP, then TEMP, then the Windows directory; the folder is named, not checked or made.
 DWORD GetTempPathA(DWORD size, LPSTR buffer) {
   ZM_TRACED(GetTempPathA, size, buffer);
   std::string directory;
-  if (!host::detail::WindowsDirectory(&directory) || directory.empty()) directory = "C:";
+  // An empty variable counts as none, as a variable set to nothing reads as unset.
+  if ((!host::detail::EnvironmentVariable("TMP", &directory) || directory.empty()) &&
+      (!host::detail::EnvironmentVariable("TEMP", &directory) || directory.empty()) &&
+      (!host::detail::WindowsDirectory(&directory) || directory.empty()))
+    directory = "C:";
   if (NeedsPathSeparator(directory.c_str(), directory.size())) directory += '\\';
-  directory += "TEMP\\";
-  host::detail::MakeHostDirectories(directory);
   // Too small: the size it would need, NUL included.
   if (buffer == nullptr || size <= directory.size())
     return static_cast<DWORD>(directory.size() + 1);
@@ -43,6 +46,14 @@ UINT GetTempFileNameA(LPCSTR directory, LPCSTR prefix, UINT unique, LPSTR tempFi
   ZM_TRACED(GetTempFileNameA, directory, prefix, unique, tempFileName);
   if (directory == nullptr || prefix == nullptr || tempFileName == nullptr)
     return host::detail::FailWith(ERROR_INVALID_PARAMETER, 0u);
+  // A missing folder fails for every number, made up or not: the NT family says the name is no
+  // folder, the 95/98 family that the path is not found.
+  if (!host::detail::IsExistingDirectory(directory, &error)) {
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_DIRECTORY)
+      error = host::detail::CurrentFamily() == host::Family::Win9x ? ERROR_PATH_NOT_FOUND
+                                                                   : ERROR_DIRECTORY;
+    return host::detail::FailWith(error, 0u);
+  }
   std::string base = directory;
   if (NeedsPathSeparator(base.c_str(), base.size())) base += '\\';
   base += std::string(prefix).substr(0, 3);
@@ -60,9 +71,7 @@ UINT GetTempFileNameA(LPCSTR directory, LPCSTR prefix, UINT unique, LPSTR tempFi
     if (unique == 0) {
       int descriptor = store::Open(hostPath, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
       if (descriptor < 0 && errno == EEXIST) continue;
-      if (descriptor < 0)
-        return host::detail::FailWith(
-            errno == ENOENT ? ERROR_DIRECTORY : ErrorFromHost(errno, hostPath), 0u);
+      if (descriptor < 0) return host::detail::FailWith(ErrorFromHost(errno, hostPath), 0u);
       store::Close(descriptor);
       host::detail::NoteCreatedEntry(hostPath);
     }

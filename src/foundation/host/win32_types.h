@@ -66,6 +66,19 @@ struct OSVERSIONINFOA {
   CHAR szCSDVersion[128];
 };
 using LPOSVERSIONINFOA = OSVERSIONINFOA*;
+struct OSVERSIONINFOEXA {
+  DWORD dwOSVersionInfoSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformId;
+  CHAR szCSDVersion[128];
+  WORD wServicePackMajor;
+  WORD wServicePackMinor;
+  WORD wSuiteMask;
+  BYTE wProductType;
+  BYTE wReserved;
+};
 struct STARTUPINFOA {
   DWORD cb;
   LPSTR lpReserved;
