@@ -95,6 +95,8 @@ int PredefinedRootCloses();
 // For before-and-after comparisons: every key ("HKEY_CURRENT_USER\Software") and every value
 // ("HKEY_CURRENT_USER\Software [name] = type:bytes") of the registry, one line each, in order.
 std::vector<std::string> RegistryDump();
+// The key lines of that dump alone, which cost far less to make when keys hold many values.
+std::vector<std::string> RegistryKeys();
 // Handles that are open now: registry keys, and files.
 int OpenRegistryHandles();
 int OpenFileHandles();

@@ -246,22 +246,28 @@ int PredefinedRootCloses() { return State().rootCloses; }
 
 namespace {
 
-void DumpKey(const Key& key, const std::string& name, std::vector<std::string>& lines) {
+void DumpKey(const Key& key, const std::string& name, bool withValues,
+             std::vector<std::string>& lines) {
   lines.push_back(name);
-  for (const auto& [valueName, value] : key.values)
-    lines.push_back(name + " [" + valueName + "] = " + std::to_string(value.type) + ":" +
-                    value.data);
+  if (withValues)
+    for (const auto& [valueName, value] : key.values)
+      lines.push_back(name + " [" + valueName + "] = " + std::to_string(value.type) + ":" +
+                      value.data);
   for (const auto& [subkeyName, subkey] : key.subkeys)
-    if (!subkey->deleted) DumpKey(*subkey, name + "\\" + subkeyName, lines);
+    if (!subkey->deleted) DumpKey(*subkey, name + "\\" + subkeyName, withValues, lines);
+}
+
+std::vector<std::string> Dump(bool withValues) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < RootCount; ++i) DumpKey(*State().roots[i], RootNames[i], withValues, lines);
+  return lines;
 }
 
 } // namespace
 
-std::vector<std::string> RegistryDump() {
-  std::vector<std::string> lines;
-  for (int i = 0; i < RootCount; ++i) DumpKey(*State().roots[i], RootNames[i], lines);
-  return lines;
-}
+std::vector<std::string> RegistryDump() { return Dump(true); }
+
+std::vector<std::string> RegistryKeys() { return Dump(false); }
 
 int OpenRegistryHandles() { return static_cast<int>(State().handles.size()); }
 
