@@ -59,24 +59,9 @@ TEST_CASE("ExtractPayloads replaces an earlier version's read-only files") {
   MachineFixture machine;
   HINSTANCE instance = ArchiveModule();
   const std::string dir = NewScratchDirectory();
-  for (const char* name : {OldScreenSaver, ScreenSaverFileName, UninstallerFileName}) {
-    WriteFileBytes(dir + name, "from the CD");
-    REQUIRE(sys::SetFileAttributesA((dir + name).c_str(), FILE_ATTRIBUTE_READONLY));
-  }
-  if (known_wine_deviation::UnderWineAsSuperuser()) {
-    // There the platform writes the files anyway, and the installer has nothing to clear.
-    HANDLE probe = sys::CreateFileA((dir + ScreenSaverFileName).c_str(), GENERIC_WRITE, 0, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    KNOWN_WINE_DEVIATION_CHECK_EQ(
-        probe == INVALID_HANDLE_VALUE, true,
-        "Windows refuses to write a read-only file (documented meaning of "
-        "FILE_ATTRIBUTE_READONLY); Wine refuses through the host's permission bits, which the "
-        "superuser passes");
-    if (probe != INVALID_HANDLE_VALUE) sys::CloseHandle(probe);
-    for (const char* name : {OldScreenSaver, ScreenSaverFileName, UninstallerFileName})
-      sys::SetFileAttributesA((dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (!MakeReadOnlyFiles(
+          {dir + OldScreenSaver, dir + ScreenSaverFileName, dir + UninstallerFileName}))
     return;
-  }
   bool clearingFails = false;
   SUBCASE("the attributes can be cleared") {}
   SUBCASE("the attributes cannot be cleared") { clearingFails = true; }

@@ -283,24 +283,9 @@ TEST_SUITE("whole installation") {
     CAPTURE(nt);
     const std::string dir = InstallDirectory(nt);
     const char* const names[] = {OlderScreenSaverName, ScreenSaverFileName, UninstallerFileName};
-    for (const char* name : names) {
-      WriteFileBytes(dir + name, "from the CD");
-      REQUIRE(sys::SetFileAttributesA((dir + name).c_str(), FILE_ATTRIBUTE_READONLY));
-    }
-    if (known_wine_deviation::UnderWineAsSuperuser()) {
-      // There the platform writes the files anyway, and the installer has nothing to clear.
-      HANDLE probe = sys::CreateFileA((dir + ScreenSaverFileName).c_str(), GENERIC_WRITE, 0,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-      KNOWN_WINE_DEVIATION_CHECK_EQ(
-          probe == INVALID_HANDLE_VALUE, true,
-          "Windows refuses to write a read-only file (documented meaning of "
-          "FILE_ATTRIBUTE_READONLY); Wine refuses through the host's permission bits, which the "
-          "superuser passes");
-      if (probe != INVALID_HANDLE_VALUE) sys::CloseHandle(probe);
-      for (const char* name : names)
-        sys::SetFileAttributesA((dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-      return;
-    }
+    std::vector<std::string> paths;
+    for (const char* name : names) paths.push_back(dir + name);
+    if (!MakeReadOnlyFiles(paths)) return;
 
     Install();
 

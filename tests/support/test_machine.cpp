@@ -8,6 +8,7 @@
 
 #include "foundation/platform_hooks.h"
 #include "shared/platform_family.h"
+#include "support/known_wine_deviation.h"
 #include "support/message_boxes.h"
 
 MachineFixture::MachineFixture() {
@@ -152,4 +153,22 @@ bool GetRegistryValue(HKEY root, const std::string& path, const char* name, DWOR
   }
   sys::RegCloseKey(key);
   return status == ERROR_SUCCESS;
+}
+
+bool MakeReadOnlyFiles(const std::vector<std::string>& paths) {
+  for (const std::string& path : paths) {
+    WriteFileBytes(path, "from the CD");
+    REQUIRE(sys::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+  }
+  if (!known_wine_deviation::UnderWineAsSuperuser()) return true;
+  HANDLE probe = sys::CreateFileA(paths.front().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  KNOWN_WINE_DEVIATION_CHECK_EQ(probe == INVALID_HANDLE_VALUE, true,
+                                "Windows refuses to write a read-only file (documented meaning of "
+                                "FILE_ATTRIBUTE_READONLY); Wine refuses through the host's "
+                                "permission bits, which the superuser passes");
+  if (probe != INVALID_HANDLE_VALUE) sys::CloseHandle(probe);
+  for (const std::string& path : paths)
+    sys::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return false;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "foundation/platform.h"
 // DeleteRegistryTree: the tests clear keys as the programs do.
@@ -40,6 +41,12 @@ bool FileExists(const std::string& path);
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 FILETIME FileLastWriteTime(const std::string& path);
+// Makes each path a read-only file, as files copied from a CD are on the 95/98 family. Under Wine
+// run by the host's superuser the platform writes read-only files all the same (it refuses them
+// through the host's permission bits, which the superuser passes): there that deviation is checked
+// on the first file, the files are made ordinary again and the answer is false, for the caller to
+// stop; elsewhere true.
+bool MakeReadOnlyFiles(const std::vector<std::string>& paths);
 
 bool RegistryKeyExists(HKEY root, const std::string& path);
 // Creates the key when needed.
