@@ -63,17 +63,23 @@ bool SameLetters(const std::string& a, const std::string& b) {
   return true;
 }
 
-// A line without its break ("\n", or "\r\n") and without the blanks (spaces, tabs) around it.
+// The text without the blanks (spaces, tabs) around it.
+std::string WithoutBlanks(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// A line without its break ("\n", or "\r\n") and without the blanks around it.
 std::string Trimmed(std::string line) {
   if (!line.empty() && line.back() == '\r') line.pop_back();
-  const std::size_t first = line.find_first_not_of(" \t");
-  if (first == std::string::npos) return "";
-  return line.substr(first, line.find_last_not_of(" \t") - first + 1);
+  return WithoutBlanks(line);
 }
 
 // Read here on its own terms, not with the editor's code: the first section whose header is
-// [rename] (blanks inside the brackets and letter case aside) holds the line NUL=<path>. A line
-// "NUL=" with no path names no file, so it is never an entry already there.
+// [rename] (blanks inside the brackets and letter case aside; a carriage return there is part of
+// the name, not a line break) holds the line NUL=<path>. A line "NUL=" with no path names no file,
+// so it is never an entry already there.
 bool HoldsEntry(const std::string& text, const std::string& path) {
   if (path.empty()) return false;
   bool inSection = false;
@@ -88,7 +94,7 @@ bool HoldsEntry(const std::string& text, const std::string& path) {
       if (header) return false;
       if (SameLetters(line, "NUL=" + path)) return true;
     } else if (header && line.back() == ']' &&
-               SameLetters(Trimmed(line.substr(1, line.size() - 2)), "rename")) {
+               SameLetters(WithoutBlanks(line.substr(1, line.size() - 2)), "rename")) {
       inSection = true;
     }
   }
