@@ -215,6 +215,9 @@ int RunAnimation(HWND window) {
       TranslateMessage(&message);
       DispatchMessageA(&message);
     }
+    // A window destroyed along with its parent by another thread may never see WM_DESTROY, so no
+    // WM_QUIT would come: without this the loop would spin on.
+    if (!IsWindow(window)) return 0;
     // The preview lives exactly as long as the window that hosts it.
     if (g_saver.previewParent != nullptr && !IsWindow(g_saver.previewParent)) {
       DestroyWindow(window);

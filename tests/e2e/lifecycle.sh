@@ -59,7 +59,10 @@ open_display_settings() {
 close_display_settings() {
   [[ -n $preview_pid ]] || return 0
   touch "$case_dir/stop-preview"
-  wait "$preview_pid" || fail "the preview did not end with its window"
+  if ! wait "$preview_pid"; then
+    cat "$case_dir/preview-$preview_runs.log" >&2
+    fail "the preview did not end with its window"
+  fi
   preview_pid=
 }
 

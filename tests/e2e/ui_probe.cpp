@@ -387,9 +387,28 @@ int Preview(int argc, char** argv) {
     Sleep(50);
   }
   DestroyWindow(host);
-  DWORD waited = WaitForSingleObject(process.hProcess, Patience(10000));
+  // Messages keep flowing while we wait, as in the Display settings: the screen saver's window may
+  // still be sending to this thread as it goes.
+  const DWORD patience = Patience(10000), started = GetTickCount();
+  for (;;) {
+    DWORD waited = GetTickCount() - started;
+    if (waited >= patience) break;
+    DWORD woken =
+        MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, patience - waited, QS_ALLINPUT);
+    if (woken == WAIT_OBJECT_0) {
+      CloseHandle(process.hProcess);
+      return 0;
+    }
+    if (woken == WAIT_FAILED) break;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  }
+  // Ended here, so that no screen saver outlives the sequence that started it.
+  std::printf("the screen saver still ran %lu ms after its window was gone; ended it\n",
+              GetTickCount() - started);
+  TerminateProcess(process.hProcess, 1);
   CloseHandle(process.hProcess);
-  return waited == WAIT_OBJECT_0 ? 0 : 4;
+  return 4;
 }
 
 int ShortPath(int argc, char** argv) {
