@@ -47,6 +47,20 @@ TEST_SUITE("registry") {
     CHECK(sys::host::PredefinedRootCloses() == 2);
   }
 
+  TEST_CASE_FIXTURE(MachineFixture,
+                    "keys made and deleted are counted, opened keys and values not") {
+    HKEY key = nullptr;
+    REQUIRE(sys::RegCreateKeyA(HKEY_CURRENT_USER, "Counted\\Below", &key) == 0);
+    sys::RegCloseKey(key);
+    CHECK(sys::host::RegistryKeyChanges() == 2);
+    REQUIRE(sys::RegCreateKeyA(HKEY_CURRENT_USER, "Counted", &key) == 0);
+    sys::RegSetValueExA(key, "value", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2);
+    sys::RegCloseKey(key);
+    CHECK(sys::host::RegistryKeyChanges() == 2);
+    CHECK(sys::RegDeleteKeyA(HKEY_CURRENT_USER, "Counted\\Below") == 0);
+    CHECK(sys::host::RegistryKeyChanges() == 3);
+  }
+
   TEST_CASE_FIXTURE(MachineFixture, "a denied key can be read but neither written nor created") {
     sys::RegCloseKey(CreateKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Locked\\Inner"));
     sys::RegCloseKey(CreateKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Open"));

@@ -86,7 +86,10 @@ const Leftover Leftovers[] = {
        HKEY key = Created(HKEY_CURRENT_USER, "Software\\Left");
        sys::RegSetValueExA(key, "value", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2);
      },
-     [] { return Joined(sys::host::RegistryDump()) + Number(sys::host::OpenRegistryHandles()); }},
+     [] {
+       return Joined(sys::host::RegistryDump()) + Number(sys::host::OpenRegistryHandles()) + " " +
+              Number(sys::host::RegistryKeyChanges());
+     }},
     {"a denied key", [] { sys::host::DenyKeyAccess(HKEY_CURRENT_USER, "Software"); },
      [] {
        HKEY key = nullptr;
@@ -107,7 +110,9 @@ const Leftover Leftovers[] = {
      [] {
        char buffer[MAX_PATH] = "";
        sys::GetWindowsDirectoryA(buffer, sizeof buffer);
-       return std::string(buffer);
+       // The folders of each Windows directory are made afresh, or copied from the first time.
+       return std::string(buffer) + " " + Number(sys::GetFileAttributesA("D:\\OTHER\\system32")) +
+              " " + Number(sys::GetFileAttributesA("C:\\WINDOWS\\system32"));
      }},
     {"the temporary folder's variables",
      [] {

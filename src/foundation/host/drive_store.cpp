@@ -48,6 +48,8 @@ struct Memory {
   std::map<int, Descriptor> descriptors;
   int nextDescriptor = FirstMemoryDescriptor;
   ino_t nextInode = 1;
+  std::string keptName; // "" while nothing is kept
+  std::map<std::string, Entry, std::less<>> kept;
 };
 
 Memory& TheMemory() {
@@ -176,7 +178,29 @@ int MemoryRename(const std::string& from, const std::string& to) {
 
 } // namespace
 
-void UseMemory(bool memory) { TheMemory().chosen = memory; }
+void UseMemory(bool memory) {
+  TheMemory().chosen = memory;
+  TheMemory().keptName.clear();
+  TheMemory().kept.clear();
+}
+
+bool KeepEntries(const std::string& name) {
+  Memory& memory = TheMemory();
+  if (!memory.chosen || name.empty()) return false;
+  memory.keptName = name;
+  memory.kept = memory.entries;
+  return true;
+}
+
+bool RestoreEntries(const std::string& name) {
+  Memory& memory = TheMemory();
+  if (!memory.chosen || name.empty() || memory.keptName != name) return false;
+  memory.entries = memory.kept;
+  // Files get contents of their own, so that nothing written now reaches the kept ones.
+  for (auto& entry : memory.entries)
+    if (entry.second.file) entry.second.file = std::make_shared<Content>(*entry.second.file);
+  return true;
+}
 
 std::string NewRoot() {
   if (TheMemory().chosen) {

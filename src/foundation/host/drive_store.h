@@ -19,6 +19,13 @@ namespace sys::host::detail::store {
 // Which store the next root is made in.
 void UseMemory(bool memory);
 
+// In memory only: Keep remembers the entries as they are now under a name, and Restore puts
+// them back in place of the current ones when they were kept under that name; both answer false
+// on the host's file system, where nothing is kept. A copy of the same starting folders costs far
+// less than making them again after every reset.
+bool KeepEntries(const std::string& name);
+bool RestoreEntries(const std::string& name);
+
 // A new, empty root folder for the drives; RemoveRoot removes it with everything in it.
 std::string NewRoot();
 void RemoveRoot(const std::string& root);

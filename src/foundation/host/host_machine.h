@@ -95,8 +95,9 @@ int PredefinedRootCloses();
 // For before-and-after comparisons: every key ("HKEY_CURRENT_USER\Software") and every value
 // ("HKEY_CURRENT_USER\Software [name] = type:bytes") of the registry, one line each, in order.
 std::vector<std::string> RegistryDump();
-// The key lines of that dump alone, which cost far less to make when keys hold many values.
-std::vector<std::string> RegistryKeys();
+// How many keys were made or deleted since the last reset: a check that keys stay as they were,
+// at no cost to make.
+int RegistryKeyChanges();
 // Handles that are open now: registry keys, and files.
 int OpenRegistryHandles();
 int OpenFileHandles();

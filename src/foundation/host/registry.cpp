@@ -64,6 +64,7 @@ struct Registry {
   std::map<std::uintptr_t, OpenKey> handles;
   std::vector<DeniedKey> denied;
   int rootCloses = 0;
+  int keyChanges = 0;
 
   Registry() {
     for (int i = 0; i < RootCount; ++i) {
@@ -246,28 +247,24 @@ int PredefinedRootCloses() { return State().rootCloses; }
 
 namespace {
 
-void DumpKey(const Key& key, const std::string& name, bool withValues,
-             std::vector<std::string>& lines) {
+void DumpKey(const Key& key, const std::string& name, std::vector<std::string>& lines) {
   lines.push_back(name);
-  if (withValues)
-    for (const auto& [valueName, value] : key.values)
-      lines.push_back(name + " [" + valueName + "] = " + std::to_string(value.type) + ":" +
-                      value.data);
+  for (const auto& [valueName, value] : key.values)
+    lines.push_back(name + " [" + valueName + "] = " + std::to_string(value.type) + ":" +
+                    value.data);
   for (const auto& [subkeyName, subkey] : key.subkeys)
-    if (!subkey->deleted) DumpKey(*subkey, name + "\\" + subkeyName, withValues, lines);
-}
-
-std::vector<std::string> Dump(bool withValues) {
-  std::vector<std::string> lines;
-  for (int i = 0; i < RootCount; ++i) DumpKey(*State().roots[i], RootNames[i], withValues, lines);
-  return lines;
+    if (!subkey->deleted) DumpKey(*subkey, name + "\\" + subkeyName, lines);
 }
 
 } // namespace
 
-std::vector<std::string> RegistryDump() { return Dump(true); }
+std::vector<std::string> RegistryDump() {
+  std::vector<std::string> lines;
+  for (int i = 0; i < RootCount; ++i) DumpKey(*State().roots[i], RootNames[i], lines);
+  return lines;
+}
 
-std::vector<std::string> RegistryKeys() { return Dump(false); }
+int RegistryKeyChanges() { return State().keyChanges; }
 
 int OpenRegistryHandles() { return static_cast<int>(State().handles.size()); }
 
@@ -338,6 +335,7 @@ LONG RegCreateKeyA(HKEY parent, LPCSTR subKey, PHKEY result) {
     created->parent = key;
     created->lastWrite = host::detail::CurrentFileTime();
     key->subkeys[component] = created;
+    ++State().keyChanges;
     key = created;
   }
   *result = NewHandle(key, KEY_ALL_ACCESS);
@@ -482,6 +480,7 @@ LONG RegDeleteKeyA(HKEY parent, LPCSTR subKey) {
   if (!key->subkeys.empty() && host::detail::CurrentFamily() != host::Family::Win9x)
     return ERROR_ACCESS_DENIED;
   MarkDeleted(*key);
+  ++State().keyChanges;
   owner->subkeys.erase(key->path.substr(key->path.find_last_of('\\') + 1));
   return ERROR_SUCCESS;
 }

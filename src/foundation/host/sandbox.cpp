@@ -95,6 +95,8 @@ bool ParseWindowsPath(const char* text, WindowsPath* path, DWORD* error) {
     *error = ERROR_PATH_NOT_FOUND; // network paths lead nowhere on this machine
     return false;
   }
+  // Room for the usual depth at once, rather than growing step by step.
+  path->components.reserve(8);
   std::string component;
   for (std::size_t i = position; i <= full.size(); ++i) {
     if (i < full.size() && !IsSeparator(full[i])) {
