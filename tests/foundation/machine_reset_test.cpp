@@ -192,4 +192,36 @@ TEST_CASE("nothing a user of the machine leaves behind outlasts a reset") {
   sys::host::UseMemoryDrives(false);
 }
 
+TEST_CASE("a kept starting registry comes back whole after every reset, and only it") {
+  sys::host::Reset();
+  HKEY key = Created(HKEY_CURRENT_USER, "Software\\Kept");
+  sys::RegSetValueExA(key, "value", 0, REG_SZ, reinterpret_cast<const BYTE*>("kept"), 5);
+  sys::RegCloseKey(key);
+  sys::host::KeepStartingRegistry();
+  const std::string kept = Joined(sys::host::RegistryDump());
+
+  // Each round changes the machine's registry in another way; none of it may reach the kept one.
+  for (int round = 0; round < 3; ++round) {
+    CAPTURE(round);
+    sys::host::Reset();
+    CHECK(Joined(sys::host::RegistryDump()) == kept);
+    CHECK(sys::host::RegistryKeyChanges() == 0);
+    key = Created(HKEY_CURRENT_USER, "Software\\Kept");
+    if (round == 0)
+      sys::RegSetValueExA(key, "value", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2);
+    if (round == 1) sys::RegCloseKey(Created(key, "Below"));
+    sys::RegCloseKey(key);
+    if (round == 2) sys::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Kept");
+    CHECK(Joined(sys::host::RegistryDump()) != kept);
+  }
+  sys::host::Reset();
+  CHECK(Joined(sys::host::RegistryDump()) == kept);
+
+  sys::host::ForgetStartingRegistry();
+  sys::host::Reset();
+  CHECK(Joined(sys::host::RegistryDump()) != kept);
+  CHECK(sys::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Kept", 0, KEY_READ, &key) ==
+        ERROR_FILE_NOT_FOUND);
+}
+
 #endif // _WIN32

@@ -26,10 +26,16 @@ int CallCount(const char* name) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const InputMachine machine;
-  // Keys that the seeds' records name, so that writes are reached, not only skipped.
-  CreateRegistryKey(HKEY_CURRENT_USER, "Control Panel\\Desktop");
-  CreateRegistryKey(HKEY_CURRENT_USER, "Software\\Zembrino");
-  CreateRegistryKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Zembrino");
+  // Keys that the seeds' records name, so that writes are reached, not only skipped: made once,
+  // and put back by the reset after each input.
+  static const bool keysMade = [] {
+    CreateRegistryKey(HKEY_CURRENT_USER, "Control Panel\\Desktop");
+    CreateRegistryKey(HKEY_CURRENT_USER, "Software\\Zembrino");
+    CreateRegistryKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Zembrino");
+    sys::host::KeepStartingRegistry();
+    return true;
+  }();
+  static_cast<void>(keysMade);
   const std::string log = std::string(InstallDir) + RestoreLogFileName;
   WriteWholeFile(log, std::string(reinterpret_cast<const char*>(data), size));
   const int keyChangesBefore = sys::host::RegistryKeyChanges();

@@ -15,6 +15,13 @@ namespace sys::host {
 // nothing recorded.
 void Reset();
 
+// The registry as it is now becomes the one that every later reset starts from, in place of an
+// empty one: for a fuzz target whose inputs all start with the same keys, made once rather than
+// for each input. Every key must be closed (it aborts otherwise). ForgetStartingRegistry goes back
+// to an empty registry, from the next reset on.
+void KeepStartingRegistry();
+void ForgetStartingRegistry();
+
 // VersionQueryFails: GetVersionExA fails; everything else behaves as on the NT family.
 enum class Family { NT, Win9x, VersionQueryFails };
 void SetFamily(Family family);

@@ -1,6 +1,8 @@
 // The registry: one tree of keys per predefined root, names without regard to case, values as
 // raw bytes, handles as independent objects, and the status codes the platform reports.
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -268,9 +270,50 @@ int RegistryKeyChanges() { return State().keyChanges; }
 
 int OpenRegistryHandles() { return static_cast<int>(State().handles.size()); }
 
+namespace {
+
+std::shared_ptr<Key> CopyOf(const Key& key, const std::shared_ptr<Key>& parent) {
+  auto copy = std::make_shared<Key>();
+  copy->root = key.root;
+  copy->path = key.path;
+  copy->parent = parent;
+  copy->values = key.values;
+  copy->lastWrite = key.lastWrite;
+  for (const auto& [name, subkey] : key.subkeys) copy->subkeys[name] = CopyOf(*subkey, copy);
+  return copy;
+}
+
+// Keys and denied keys alone: no open key, nothing counted.
+Registry CopyOf(const Registry& registry) {
+  Registry copy;
+  for (int i = 0; i < RootCount; ++i) copy.roots[i] = CopyOf(*registry.roots[i], nullptr);
+  copy.denied = registry.denied;
+  return copy;
+}
+
+std::unique_ptr<Registry>& StartingRegistry() {
+  static std::unique_ptr<Registry> starting;
+  return starting;
+}
+
+} // namespace
+
+void KeepStartingRegistry() {
+  if (!State().handles.empty()) {
+    std::fprintf(stderr, "KeepStartingRegistry: %zu keys are still open\n", State().handles.size());
+    std::abort();
+  }
+  StartingRegistry() = std::make_unique<Registry>(CopyOf(State()));
+}
+
+void ForgetStartingRegistry() { StartingRegistry().reset(); }
+
 namespace detail {
 
-void ResetRegistry() { State() = Registry{}; }
+void ResetRegistry() {
+  const std::unique_ptr<Registry>& starting = StartingRegistry();
+  State() = starting ? CopyOf(*starting) : Registry{};
+}
 
 } // namespace detail
 } // namespace host
