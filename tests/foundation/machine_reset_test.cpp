@@ -175,9 +175,15 @@ const Leftover Leftovers[] = {
 
 TEST_CASE("nothing a user of the machine leaves behind outlasts a reset") {
   bool memory = false;
+  bool keptRegistry = false;
   SUBCASE("drives on disk") { memory = false; }
   SUBCASE("drives in memory") { memory = true; }
+  SUBCASE("drives in memory, a starting registry kept") { memory = keptRegistry = true; }
   sys::host::UseMemoryDrives(memory);
+  if (keptRegistry) {
+    sys::RegCloseKey(Created(HKEY_CURRENT_USER, "Software\\Kept"));
+    sys::host::KeepStartingRegistry();
+  }
   for (const Leftover& leftover : Leftovers) {
     const std::string what = leftover.what;
     CAPTURE(what);
@@ -189,6 +195,7 @@ TEST_CASE("nothing a user of the machine leaves behind outlasts a reset") {
     sys::host::Reset();
     CHECK(leftover.observe() == onNewMachine);
   }
+  sys::host::ForgetStartingRegistry();
   sys::host::UseMemoryDrives(false);
 }
 
@@ -201,17 +208,25 @@ TEST_CASE("a kept starting registry comes back whole after every reset, and only
   const std::string kept = Joined(sys::host::RegistryDump());
 
   // Each round changes the machine's registry in another way; none of it may reach the kept one.
-  for (int round = 0; round < 3; ++round) {
+  // The last two rounds open no key of their own, so that nothing but the change itself marks the
+  // registry as changed.
+  for (int round = 0; round < 5; ++round) {
     CAPTURE(round);
     sys::host::Reset();
     CHECK(Joined(sys::host::RegistryDump()) == kept);
     CHECK(sys::host::RegistryKeyChanges() == 0);
-    key = Created(HKEY_CURRENT_USER, "Software\\Kept");
-    if (round == 0)
-      sys::RegSetValueExA(key, "value", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2);
-    if (round == 1) sys::RegCloseKey(Created(key, "Below"));
-    sys::RegCloseKey(key);
-    if (round == 2) sys::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Kept");
+    if (round <= 2) {
+      key = Created(HKEY_CURRENT_USER, "Software\\Kept");
+      if (round == 0)
+        sys::RegSetValueExA(key, "value", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2);
+      if (round == 1) sys::RegCloseKey(Created(key, "Below"));
+      if (round == 2) sys::RegDeleteValueA(key, "value");
+      sys::RegCloseKey(key);
+    }
+    if (round == 3) sys::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Kept");
+    if (round == 4)
+      sys::RegSetValueExA(HKEY_CURRENT_USER, "root", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"),
+                          2);
     CHECK(Joined(sys::host::RegistryDump()) != kept);
   }
   sys::host::Reset();

@@ -255,8 +255,13 @@ ssize_t Write(int descriptor, const void* data, std::size_t count) {
   Descriptor* open = FindDescriptor(descriptor);
   if (open == nullptr || !open->writes) return Failure(EBADF);
   std::string& bytes = open->file->bytes;
-  if (bytes.size() < open->position + count) bytes.resize(open->position + count);
-  std::memcpy(&bytes[open->position], data, count);
+  if (open->position == bytes.size()) {
+    // The usual write at the end: no zeros first for the bytes to overwrite.
+    bytes.append(static_cast<const char*>(data), count);
+  } else {
+    if (bytes.size() < open->position + count) bytes.resize(open->position + count);
+    std::memcpy(&bytes[open->position], data, count);
+  }
   open->position += count;
   open->file->modified = Now();
   return static_cast<ssize_t>(count);

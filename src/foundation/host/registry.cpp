@@ -67,6 +67,9 @@ struct Registry {
   std::vector<DeniedKey> denied;
   int rootCloses = 0;
   int keyChanges = 0;
+  // Anything done to the registry at all: keys, values, handles, denials. While it is 0 the
+  // registry is still the one a reset made.
+  int changes = 0;
 
   Registry() {
     for (int i = 0; i < RootCount; ++i) {
@@ -74,6 +77,9 @@ struct Registry {
       roots[i]->root = i;
     }
   }
+  // Roots to be filled in by the caller.
+  struct WithoutRoots {};
+  explicit Registry(WithoutRoots) {}
 };
 
 bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
@@ -219,6 +225,7 @@ std::shared_ptr<Key> Find(std::shared_ptr<Key> key, const std::vector<std::strin
 HKEY NewHandle(const std::shared_ptr<Key>& key, REGSAM access) {
   std::uintptr_t value = host::detail::NextHandleValue();
   State().handles[value] = OpenKey{key, access};
+  ++State().changes;
   return reinterpret_cast<HKEY>(value);
 }
 
@@ -243,6 +250,7 @@ void DenyKeyAccess(HKEY root, const std::string& path) {
   std::string normalized;
   for (const std::string& component : components) normalized = JoinPath(normalized, component);
   State().denied.push_back(DeniedKey{index, detail::UpperCase(normalized)});
+  ++State().changes;
 }
 
 int PredefinedRootCloses() { return State().rootCloses; }
@@ -285,7 +293,7 @@ std::shared_ptr<Key> CopyOf(const Key& key, const std::shared_ptr<Key>& parent) 
 
 // Keys and denied keys alone: no open key, nothing counted.
 Registry CopyOf(const Registry& registry) {
-  Registry copy;
+  Registry copy{Registry::WithoutRoots{}};
   for (int i = 0; i < RootCount; ++i) copy.roots[i] = CopyOf(*registry.roots[i], nullptr);
   copy.denied = registry.denied;
   return copy;
@@ -304,14 +312,20 @@ void KeepStartingRegistry() {
     std::abort();
   }
   StartingRegistry() = std::make_unique<Registry>(CopyOf(State()));
+  ++State().changes; // the next reset makes its copy from the kept one
 }
 
-void ForgetStartingRegistry() { StartingRegistry().reset(); }
+void ForgetStartingRegistry() {
+  StartingRegistry().reset();
+  ++State().changes;
+}
 
 namespace detail {
 
 void ResetRegistry() {
   const std::unique_ptr<Registry>& starting = StartingRegistry();
+  // Untouched since the last reset, it is still what the reset made.
+  if (State().changes == 0) return;
   State() = starting ? CopyOf(*starting) : Registry{};
 }
 
@@ -379,6 +393,7 @@ LONG RegCreateKeyA(HKEY parent, LPCSTR subKey, PHKEY result) {
     created->lastWrite = host::detail::CurrentFileTime();
     key->subkeys[component] = created;
     ++State().keyChanges;
+    ++State().changes;
     key = created;
   }
   *result = NewHandle(key, KEY_ALL_ACCESS);
@@ -441,6 +456,7 @@ LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, cons
   else
     open.key->values.emplace(Name(valueName), Value{type, bytes});
   open.key->lastWrite = host::detail::CurrentFileTime();
+  ++State().changes;
   return ERROR_SUCCESS;
 }
 
@@ -524,6 +540,7 @@ LONG RegDeleteKeyA(HKEY parent, LPCSTR subKey) {
     return ERROR_ACCESS_DENIED;
   MarkDeleted(*key);
   ++State().keyChanges;
+  ++State().changes;
   owner->subkeys.erase(key->path.substr(key->path.find_last_of('\\') + 1));
   return ERROR_SUCCESS;
 }
@@ -535,6 +552,7 @@ LONG RegDeleteValueA(HKEY key, LPCSTR valueName) {
   if (status != ERROR_SUCCESS) return status;
   if (open.key->values.erase(Name(valueName)) == 0) return ERROR_FILE_NOT_FOUND;
   open.key->lastWrite = host::detail::CurrentFileTime();
+  ++State().changes;
   return ERROR_SUCCESS;
 }
 
@@ -543,6 +561,7 @@ LONG RegCloseKey(HKEY key) {
   Registry& registry = State();
   if (RootIndex(key) >= 0) {
     ++registry.rootCloses;
+    ++registry.changes;
     return ERROR_SUCCESS;
   }
   // A handle to a deleted key is still closed normally.
