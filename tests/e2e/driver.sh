@@ -19,10 +19,20 @@ probe() { "$ZM_WINE" "$probe_exe" "$@" | tr -d '\r'; }
 # Waits until every key=value holds on the screen, then keeps the state for `seen`.
 screen=
 wait_for() {
-  screen=$(probe wait "$patience_ms" "$@") || {
+  local attempt status
+  for attempt in 1 2 3; do
+    status=0
+    screen=$(probe wait "$patience_ms" "$@") || status=$?
+    # 1 is the probe's own "timed out", with the last state it read. Any other failure is the
+    # probe's end, not the installer's (a crash is silent with Wine's messages off): say so and
+    # look again, since looking changes nothing on the screen.
+    [[ $status -eq 0 || $status -eq 1 ]] && break
+    echo "the probe ended with status $status and printed [$screen] (attempt $attempt)" >&2
+  done
+  if [[ $status -ne 0 ]]; then
     echo "$screen" >&2
     fail "the screen never showed: $*"
-  }
+  fi
 }
 
 seen() { sed -n "s/^$1=//p" <<<"$screen" | head -n 1; }
